@@ -1,0 +1,99 @@
+#include "emugame/Allocator.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <string>
+#include <unordered_map>
+
+namespace emu {
+namespace {
+
+struct AllocatorState {
+    std::mutex mutex;
+    std::unordered_map<void*, unsigned long long> live;
+    int failNext = 0;
+};
+
+AllocatorState& State() {
+    static AllocatorState state;
+    return state;
+}
+
+[[noreturn]] void AbortOnUnknown(const char* operation, void* pointer) {
+    std::fprintf(stderr, "FMemory.%s of a pointer the engine did not allocate: %p\n", operation,
+                 pointer);
+    std::abort();
+}
+
+}  // namespace
+
+void* EngineMalloc(unsigned long long size, unsigned int) {
+    auto& state = State();
+    std::lock_guard lock(state.mutex);
+    if (state.failNext > 0) {
+        --state.failNext;
+        throw std::bad_alloc();
+    }
+    void* pointer = std::malloc(size == 0 ? 1 : size);
+    if (pointer == nullptr) throw std::bad_alloc();
+    state.live[pointer] = size;
+    return pointer;
+}
+
+void* EngineRealloc(void* pointer, unsigned long long size, unsigned int alignment) {
+    if (pointer == nullptr) return EngineMalloc(size, alignment);
+    unsigned long long oldSize = 0;
+    {
+        auto& state = State();
+        std::lock_guard lock(state.mutex);
+        auto found = state.live.find(pointer);
+        if (found == state.live.end()) AbortOnUnknown("Realloc", pointer);
+        oldSize = found->second;
+    }
+    void* fresh = EngineMalloc(size, alignment);
+    std::memcpy(fresh, pointer, oldSize < size ? oldSize : size);
+    EngineFree(pointer);
+    return fresh;
+}
+
+void EngineFree(void* pointer) {
+    if (pointer == nullptr) return;
+    auto& state = State();
+    std::lock_guard lock(state.mutex);
+    if (state.live.erase(pointer) == 0) AbortOnUnknown("Free", pointer);
+    std::free(pointer);
+}
+
+std::size_t LiveAllocations() {
+    auto& state = State();
+    std::lock_guard lock(state.mutex);
+    return state.live.size();
+}
+
+void FailNextAllocations(int count) {
+    auto& state = State();
+    std::lock_guard lock(state.mutex);
+    state.failNext = count;
+}
+
+void StringRelease(FString& text) {
+    if (text.Data != nullptr) EngineFree(text.Data);
+    text = FString{};
+}
+
+FString MakeString(const std::wstring& text) {
+    FString result;
+    if (text.empty()) return result;
+    auto count = static_cast<int32>(text.size()) + 1;
+    result.Data = static_cast<wchar_t*>(
+        EngineMalloc(sizeof(wchar_t) * static_cast<unsigned long long>(count), 0));
+    std::memcpy(result.Data, text.c_str(), sizeof(wchar_t) * static_cast<size_t>(count));
+    result.ArrayNum = count;
+    result.ArrayMax = count;
+    return result;
+}
+
+}  // namespace emu

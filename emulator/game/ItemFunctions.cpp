@@ -1,0 +1,194 @@
+#include <string>
+
+#include "emugame/Allocator.h"
+#include "emugame/Game.h"
+#include "emugame/GameCalls.h"
+#include "emugame/Hookable.h"
+#include "emugame/Publish.h"
+
+// Item, inventory and crafting functions of the game.
+namespace emu {
+namespace {
+
+std::string Flag(bool flag) {
+    return flag ? "true" : "false";
+}
+
+std::string IdText(const FItemNetID& id) {
+    return std::to_string(id.ItemID1) + ":" + std::to_string(id.ItemID2);
+}
+
+template <typename T>
+TArray<T> CopyArray(const TArray<T>& source) {
+    TArray<T> copy;
+    if (source.ArrayNum <= 0) return copy;
+    ArrayReserve(copy, source.ArrayNum);
+    for (int32 i = 0; i < source.ArrayNum; ++i) copy.Data[i] = source.Data[i];
+    copy.ArrayNum = source.ArrayNum;
+    return copy;
+}
+
+void ReleaseEntry(FCustomItemData& entry) {
+    for (int32 i = 0; i < entry.CustomDataStrings.ArrayNum; ++i)
+        StringRelease(entry.CustomDataStrings.Data[i]);
+    ArrayRelease(entry.CustomDataStrings);
+    ArrayRelease(entry.CustomDataFloats);
+    ArrayRelease(entry.CustomDataDoubles);
+    ArrayRelease(entry.CustomDataObjects);
+    ArrayRelease(entry.CustomDataClasses);
+    ArrayRelease(entry.CustomDataNames);
+}
+
+FCustomItemData CopyEntry(const FCustomItemData& source) {
+    FCustomItemData copy{};
+    copy.CustomDataName = source.CustomDataName;
+    copy.CustomDataStrings = CopyArray(source.CustomDataStrings);
+    for (int32 i = 0; i < copy.CustomDataStrings.ArrayNum; ++i) {
+        const FString& text = source.CustomDataStrings.Data[i];
+        copy.CustomDataStrings.Data[i] =
+            MakeString(std::wstring(text.Data, text.ArrayNum > 0 ? text.ArrayNum - 1 : 0));
+    }
+    copy.CustomDataFloats = CopyArray(source.CustomDataFloats);
+    copy.CustomDataDoubles = CopyArray(source.CustomDataDoubles);
+    copy.CustomDataObjects = CopyArray(source.CustomDataObjects);
+    copy.CustomDataClasses = CopyArray(source.CustomDataClasses);
+    copy.CustomDataNames = CopyArray(source.CustomDataNames);
+    return copy;
+}
+
+// Replaces the entry of the same name, or appends one; the item keeps its own copy.
+void SetCustomItemData(Item* item, const FCustomItemData* data) {
+    Game::Instance().ThrowIfFailing("SetCustomItemData");
+    FCustomItemData copy = CopyEntry(*data);
+    auto& entries = item->CustomItemDatas;
+    for (int32 i = 0; i < entries.ArrayNum; ++i) {
+        if (entries.Data[i].CustomDataName.ComparisonIndex ==
+            data->CustomDataName.ComparisonIndex) {
+            ReleaseEntry(entries.Data[i]);
+            entries.Data[i] = copy;
+            return;
+        }
+    }
+    ArrayAppend(entries, copy);
+}
+
+void UpdatedItem(Item* item, bool first, bool second) {
+    Game& game = Game::Instance();
+    game.ThrowIfFailing("UpdatedItem");
+    game.Log().Record("UpdatedItem", item, Flag(first) + "," + Flag(second));
+}
+
+void StopCraftingRepairing(Item* item, bool flag) {
+    Game::Instance().Log().Record("StopCraftingRepairing", item, Flag(flag));
+    item->CraftQueue = 0;
+    item->CraftingProgress = 0;
+}
+
+void CraftBlueprint(Item* item, bool flag) {
+    Game& game = Game::Instance();
+    game.ThrowIfFailing("CraftBlueprint");
+    game.Log().Record("CraftBlueprint", item, Flag(flag));
+    ++item->CraftQueue;
+}
+
+int32 ClassCraftLimit(const Item* item) {
+    const auto* sparse =
+        static_cast<const ItemSparseClassData*>(item->Object.ClassPrivate->SparseClassData);
+    return sparse != nullptr ? sparse->BlueprintAllowMaxCraftings : 0;
+}
+
+InventoryComponent* OwningInventory(const Item* item) {
+    return reinterpret_cast<InventoryComponent*>(
+        Game::Instance().ResolveWeak(item->OwnerInventory));
+}
+
+// Finishes one queued craft: the product goes to the blueprint's inventory, a limited
+// blueprint spends one of its crafts and asks to be removed once none are left.
+int FinishCraftingBlueprint(Item* item) {
+    Game& game = Game::Instance();
+    game.ThrowIfFailing("FinishCraftingBlueprint");
+    if (item->CraftQueue == 0) return 0;
+    --item->CraftQueue;
+    InventoryComponent* inventory = OwningInventory(item);
+    game.Log().Record("FinishCraftingBlueprint", item, IdText(item->ItemID));
+    ItemSpec product;
+    product.itemClass = item->Object.ClassPrivate;
+    game.GiveItem(inventory, product);
+    if (ClassCraftLimit(item) > 0) {
+        --item->CustomItemID;
+        if (item->CustomItemID < 0 && inventory != nullptr) {
+            FItemNetID id = item->ItemID;
+            calls::RemoveItem(inventory, &id, false, false, true, false);
+        }
+    }
+    return 1;
+}
+
+int GetMaximumAdditionalCrafting(Item* item, InventoryComponent*, ObjectBase*) {
+    Game::Instance().ThrowIfFailing("GetMaximumAdditionalCrafting");
+    if (ClassCraftLimit(item) <= 0) return -1;
+    return item->CustomItemID + 1 - item->CraftQueue;
+}
+
+bool RemoveItem(InventoryComponent* inventory, FItemNetID* id, bool first, bool second, bool third,
+                bool fourth) {
+    Game& game = Game::Instance();
+    game.ThrowIfFailing("RemoveItem");
+    game.Log().Record("RemoveItem", inventory,
+                      IdText(*id) + "," + Flag(first) + "," + Flag(second) + "," + Flag(third) +
+                          "," + Flag(fourth));
+    auto& items = inventory->InventoryItems;
+    for (int32 i = 0; i < items.ArrayNum; ++i) {
+        Item* candidate = items.Data[i];
+        if (candidate != nullptr && candidate->ItemID.ItemID1 == id->ItemID1 &&
+            candidate->ItemID.ItemID2 == id->ItemID2) {
+            ArrayRemoveAt(items, i);
+            game.DestroyObject(&candidate->Object);
+            return true;
+        }
+    }
+    return false;
+}
+
+using UpdatedItemHook = Hookable<&UpdatedItem>;
+using CraftBlueprintHook = Hookable<&CraftBlueprint>;
+using FinishCraftingHook = Hookable<&FinishCraftingBlueprint>;
+using MaximumCraftingHook = Hookable<&GetMaximumAdditionalCrafting>;
+using RemoveItemHook = Hookable<&RemoveItem>;
+
+}  // namespace
+
+namespace calls {
+void UpdatedItem(Item* item, bool first, bool second) {
+    UpdatedItemHook::Entry(item, first, second);
+}
+void CraftBlueprint(Item* item, bool flag) {
+    CraftBlueprintHook::Entry(item, flag);
+}
+int FinishCraftingBlueprint(Item* item) {
+    return FinishCraftingHook::Entry(item);
+}
+int GetMaximumAdditionalCrafting(Item* item, InventoryComponent* inventory,
+                                 ObjectBase* controller) {
+    return MaximumCraftingHook::Entry(item, inventory, controller);
+}
+bool RemoveItem(InventoryComponent* inventory, FItemNetID* id, bool first, bool second, bool third,
+                bool fourth) {
+    return RemoveItemHook::Entry(inventory, id, first, second, third, fourth);
+}
+}  // namespace calls
+
+void PublishItemFunctions(Publisher& publish) {
+    UpdatedItemHook::Publish("UPrimalItem.UpdatedItem(bool,bool)");
+    CraftBlueprintHook::Publish("UPrimalItem.CraftBlueprint(bool)");
+    FinishCraftingHook::Publish("UPrimalItem.FinishCraftingBlueprint()");
+    MaximumCraftingHook::Publish(
+        "UPrimalItem.GetMaximumAdditionalCrafting(UPrimalInventoryComponent*,"
+        "AShooterPlayerController*)");
+    RemoveItemHook::Publish(
+        "UPrimalInventoryComponent.RemoveItem(FItemNetID&,bool,bool,bool,bool)");
+    publish.Function("UPrimalItem.SetCustomItemData(FCustomItemData&)", &SetCustomItemData);
+    publish.Function("UPrimalItem.StopCraftingRepairing(bool)", &StopCraftingRepairing);
+}
+
+}  // namespace emu

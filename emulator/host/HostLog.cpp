@@ -1,0 +1,60 @@
+#include "emuhost/HostLog.h"
+
+#include <spdlog/logger.h>
+#include <spdlog/sinks/basic_file_sink.h>
+#include <spdlog/sinks/stdout_sinks.h>
+
+#include <algorithm>
+
+#include "AsaApi/Logging.h"
+
+namespace emuhost {
+namespace {
+
+std::vector<std::shared_ptr<spdlog::sinks::sink>>& Sinks() {
+    // Until configured, the host logs to standard error only.
+    static std::vector<std::shared_ptr<spdlog::sinks::sink>> sinks{
+        std::make_shared<spdlog::sinks::stderr_sink_mt>()};
+    return sinks;
+}
+
+void Log(spdlog::level::level_enum level, const std::string& message) {
+    spdlog::logger logger("AsaApi", Sinks().begin(), Sinks().end());
+    logger.set_pattern("%D %R [%n][%l] %v");
+    logger.log(level, message);
+    logger.flush();
+}
+
+}  // namespace
+
+void ConfigureLogSinks(bool console, const std::filesystem::path& logFile) {
+    auto& sinks = Sinks();
+    sinks.clear();
+    if (console) sinks.push_back(std::make_shared<spdlog::sinks::stderr_sink_mt>());
+    if (!logFile.empty()) {
+        std::filesystem::create_directories(logFile.parent_path());
+        sinks.push_back(std::make_shared<spdlog::sinks::basic_file_sink_mt>(logFile.string()));
+    }
+}
+
+void AddLogSink(std::shared_ptr<spdlog::sinks::sink> sink) {
+    Sinks().push_back(std::move(sink));
+}
+
+void RemoveLogSink(const std::shared_ptr<spdlog::sinks::sink>& sink) {
+    auto& sinks = Sinks();
+    sinks.erase(std::remove(sinks.begin(), sinks.end(), sink), sinks.end());
+}
+
+void HostLogError(const std::string& message) {
+    Log(spdlog::level::err, message);
+}
+void HostLogInfo(const std::string& message) {
+    Log(spdlog::level::info, message);
+}
+
+}  // namespace emuhost
+
+std::vector<std::shared_ptr<spdlog::sinks::sink>>& GetLogSinks() {
+    return emuhost::Sinks();
+}

@@ -1,0 +1,141 @@
+#include <string>
+
+#include "AsaApi/Text.h"
+#include "emuhost/WideText.h"
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+// Decodes one code point from wide text; UTF-16 pairs when wchar_t is 16-bit.
+// Lone surrogates pass through as they are, so text the engine holds
+// malformed stays malformed (and is refused by strict UTF-8 consumers).
+char32_t DecodeWide(const wchar_t* text, int count, int& index) {
+    auto unit = static_cast<char32_t>(static_cast<std::make_unsigned_t<wchar_t>>(text[index++]));
+    if constexpr (sizeof(wchar_t) == 2) {
+        if (unit >= 0xD800 && unit <= 0xDBFF && index < count) {
+            auto low =
+                static_cast<char32_t>(static_cast<std::make_unsigned_t<wchar_t>>(text[index]));
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                ++index;
+                return 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+            }
+        }
+    }
+    return unit > 0x10FFFF ? kReplacement : unit;
+}
+
+void EncodeUtf8(char32_t cp, std::u8string& out) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char8_t>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char8_t>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char8_t>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char8_t>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char8_t>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char8_t>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char8_t>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char8_t>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char8_t>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char8_t>(0x80 | (cp & 0x3F)));
+    }
+}
+
+std::u8string WideToUtf8(const wchar_t* source, int count) {
+    std::u8string out;
+    for (int i = 0; i < count;) EncodeUtf8(DecodeWide(source, count, i), out);
+    return out;
+}
+
+// Malformed UTF-8 decodes to U+FFFD, one per offending byte.
+char32_t DecodeUtf8(const UTF8CHAR* text, int count, int& index) {
+    unsigned char lead = text[index++];
+    if (lead < 0x80) return lead;
+    int extra = lead >= 0xF0 && lead <= 0xF4  ? 3
+                : lead >= 0xE0                ? 2
+                : lead >= 0xC2 && lead < 0xE0 ? 1
+                                              : -1;
+    if (extra < 0 || index + extra > count) return kReplacement;
+    char32_t cp = lead & (0x3F >> extra);
+    for (int k = 0; k < extra; ++k) {
+        unsigned char next = text[index + k];
+        if ((next & 0xC0) != 0x80) return kReplacement;
+        cp = (cp << 6) | (next & 0x3F);
+    }
+    static constexpr char32_t kMinimum[] = {0, 0x80, 0x800, 0x10000};
+    if (cp < kMinimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return kReplacement;
+    index += extra;
+    return cp;
+}
+
+std::wstring Utf8ToWide(const UTF8CHAR* source, int count) {
+    std::wstring out;
+    for (int i = 0; i < count;) {
+        char32_t cp = DecodeUtf8(source, count, i);
+        if (sizeof(wchar_t) == 2 && cp >= 0x10000) {
+            cp -= 0x10000;
+            out.push_back(static_cast<wchar_t>(0xD800 + (cp >> 10)));
+            out.push_back(static_cast<wchar_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            out.push_back(static_cast<wchar_t>(cp));
+        }
+    }
+    return out;
+}
+
+template <typename Target, typename Text>
+void CopyOut(Target* target, int32 targetLength, const Text& text) {
+    int32 n = 0;
+    for (; n < targetLength && n < static_cast<int32>(text.size()); ++n)
+        target[n] = static_cast<Target>(text[n]);
+}
+
+}  // namespace
+
+namespace UE::Core::Private {
+
+int32 GetConvertedLength(const UTF8CHAR*, const wchar_t* source, int32 sourceLength) {
+    return sourceLength <= 0 || source == nullptr
+               ? 0
+               : static_cast<int32>(WideToUtf8(source, sourceLength).size());
+}
+
+void Convert(UTF8CHAR* target, int32 targetLength, const wchar_t* source, int32 sourceLength) {
+    if (source == nullptr || sourceLength <= 0 || target == nullptr) return;
+    CopyOut(target, targetLength, WideToUtf8(source, sourceLength));
+}
+
+int32 GetConvertedLength(const wchar_t*, const UTF8CHAR* source, int32 sourceLength) {
+    return sourceLength <= 0 || source == nullptr
+               ? 0
+               : static_cast<int32>(Utf8ToWide(source, sourceLength).size());
+}
+
+void Convert(wchar_t* target, int32 targetLength, const UTF8CHAR* source, int32 sourceLength) {
+    if (source == nullptr || sourceLength <= 0 || target == nullptr) return;
+    CopyOut(target, targetLength, Utf8ToWide(source, sourceLength));
+}
+
+}  // namespace UE::Core::Private
+
+namespace emuhost {
+
+std::string ToUtf8(const wchar_t* text, int count) {
+    if (text == nullptr || count <= 0) return {};
+    auto utf8 = WideToUtf8(text, count);
+    return {utf8.begin(), utf8.end()};
+}
+
+std::string ToUtf8(const FString& text) {
+    return ToUtf8(text.Data, text.ArrayNum > 0 ? text.ArrayNum - 1 : 0);
+}
+
+std::wstring ToWide(const std::string& text) {
+    return Utf8ToWide(reinterpret_cast<const UTF8CHAR*>(text.data()),
+                      static_cast<int>(text.size()));
+}
+
+}  // namespace emuhost

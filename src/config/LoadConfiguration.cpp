@@ -1,0 +1,36 @@
+#include "config/LoadConfiguration.h"
+
+#include <fstream>
+#include <stdexcept>
+#include <utility>
+
+#include <nlohmann/json.hpp>
+
+#include "config/ValidateConfig.h"
+#include "plugin/PlatformPaths.h"
+#include "plugin/PluginState.h"
+
+namespace txl {
+
+void LoadConfiguration() {
+    std::ifstream file(ToFilesystemPath(State().ConfigPath), std::ios::binary);
+    if (!file.is_open()) throw std::runtime_error("Cannot open config.json");
+    // The stream reader skips a byte-order mark and stops after the first complete value.
+    nlohmann::json value;
+    file >> value;
+    PluginConfig config = ValidateConfig(value);
+
+    // Every copy is made before anything is committed; the commit itself cannot throw.
+    auto adoptionCounts = config.AdoptTestBlueprints;
+    PluginState& state = State();
+    const bool enabled = config.Enabled;
+    const float fraction = config.MaxCraftChancePercent / 100.0f;
+    const std::int32_t maxCrafts = config.MaxCraftingsPerBlueprint;
+    state.Config = std::move(config);
+    state.EnforcementEnabled = enabled;
+    state.MaxChanceFraction = fraction;
+    state.MaxCrafts = maxCrafts;
+    state.AdoptionCounts = std::move(adoptionCounts);
+}
+
+}  // namespace txl

@@ -1,0 +1,7 @@
+#include "config/ReloadCommand.h"
+
+namespace txl {
+
+void HandleReloadCommand(RCONClientConnection*, RCONPacket*, UWorld*) {}
+
+}  // namespace txl

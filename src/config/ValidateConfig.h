@@ -1,0 +1,12 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include "config/PluginConfig.h"
+
+namespace txl {
+
+// A complete record from the parsed file, or a std::exception naming the first problem.
+PluginConfig ValidateConfig(const nlohmann::json& value);
+
+}  // namespace txl

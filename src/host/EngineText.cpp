@@ -1,0 +1,56 @@
+#include "host/EngineText.h"
+
+#include <vector>
+
+#include "AsaApi/Text.h"
+#include "host/GameAccess.h"
+
+namespace txl::host {
+
+void ReleaseBuffer(void* data) {
+    if (data != nullptr) Call<void>("FMemory.Free(void*)", data);
+}
+
+EngineString::EngineString(const std::wstring& text) : value_(text.c_str()) {}
+
+EngineString::~EngineString() {
+    ReleaseBuffer(value_.Data);
+}
+
+std::string ToUtf8(const wchar_t* text, int count) {
+    // An empty engine string may have no buffer at all; never convert through it.
+    if (text == nullptr || count < 1) return {};
+    int32 length =
+        UE::Core::Private::GetConvertedLength(static_cast<const UTF8CHAR*>(nullptr), text, count);
+    if (length < 1) return {};
+    std::vector<UTF8CHAR> buffer(static_cast<std::size_t>(length) + 1);
+    UE::Core::Private::Convert(buffer.data(), length + 1, text, count + 1);
+    return {reinterpret_cast<const char*>(buffer.data()), static_cast<std::size_t>(length)};
+}
+
+std::string ToUtf8(const FString& text) {
+    auto characters = Characters(text);
+    return ToUtf8(characters.data(), static_cast<int>(characters.size()));
+}
+
+std::wstring ToWide(std::string_view text) {
+    if (text.empty()) return {};
+    // Convert from a terminated copy so that "length + 1" units stay inside the source.
+    std::string source(text);
+    const auto* units = reinterpret_cast<const UTF8CHAR*>(source.c_str());
+    auto count = static_cast<int32>(source.size());
+    int32 length =
+        UE::Core::Private::GetConvertedLength(static_cast<const wchar_t*>(nullptr), units, count);
+    if (length < 1) return {};
+    std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1);
+    UE::Core::Private::Convert(buffer.data(), length + 1, units, count + 1);
+    return {buffer.data(), static_cast<std::size_t>(length)};
+}
+
+std::wstring_view Characters(const FString& text) {
+    if (text.Data == nullptr || text.ArrayNum <= 1) return {};
+    std::wstring_view view(text.Data, static_cast<std::size_t>(text.ArrayNum - 1));
+    return view;
+}
+
+}  // namespace txl::host

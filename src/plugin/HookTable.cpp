@@ -1,0 +1,60 @@
+#include "plugin/HookTable.h"
+
+#include "AsaApi/Hooks.h"
+#include "crafting/CraftingDetours.h"
+#include "processor/ProcessorDetours.h"
+
+namespace txl {
+namespace {
+
+template <typename F>
+HookRecord Hook(const char* symbol, F* detour) {
+    return HookRecord{symbol, reinterpret_cast<void*>(detour), nullptr, false};
+}
+
+// The order in which teardown removes hooks: the use hook goes first.
+constexpr std::array<HookIndex, kHookCount> kRemoveOrder = {
+    kServerMultiUseHook,  kBeginPlayHook,   kCurrentStatusHook,  kMaxStatusHook,
+    kCanLevelUpHook,      kUpdatedItemHook, kCraftBlueprintHook, kFinishCraftingHook,
+    kMaximumCraftingHook, kRemoveItemHook};
+
+}  // namespace
+
+std::array<HookRecord, kHookCount> MakeHookTable() {
+    return {
+        Hook("APrimalDinoCharacter.BeginPlay()", &DetourBeginPlay),
+        Hook("AShooterPlayerController.ServerMultiUse_Implementation(UObject*,int)",
+             &DetourServerMultiUse),
+        Hook("UPrimalCharacterStatusComponent.BPGetCurrentStatusValue(EPrimalCharacterStatusValue::"
+             "Type)",
+             &DetourCurrentStatus),
+        Hook("UPrimalCharacterStatusComponent.BPGetMaxStatusValue(EPrimalCharacterStatusValue::"
+             "Type)",
+             &DetourMaxStatus),
+        Hook("UPrimalCharacterStatusComponent.CanLevelUp(EPrimalCharacterStatusValue::Type,bool)",
+             &DetourCanLevelUp),
+        Hook("UPrimalItem.UpdatedItem(bool,bool)", &DetourUpdatedItem),
+        Hook("UPrimalItem.CraftBlueprint(bool)", &DetourCraftBlueprint),
+        Hook("UPrimalItem.FinishCraftingBlueprint()", &DetourFinishCrafting),
+        Hook("UPrimalItem.GetMaximumAdditionalCrafting(UPrimalInventoryComponent*,"
+             "AShooterPlayerController*)",
+             &DetourMaximumCrafting),
+        Hook("UPrimalInventoryComponent.RemoveItem(FItemNetID&,bool,bool,bool,bool)",
+             &DetourRemoveItem),
+    };
+}
+
+void InstallHooks() {
+    for (HookRecord& hook : State().Hooks) {
+        hook.Installed = AsaApi::GetHooks().InstallHook(hook.Symbol, hook.Detour, &hook.Original);
+    }
+}
+
+void RemoveInstalledHooks() {
+    for (HookIndex index : kRemoveOrder) {
+        HookRecord& hook = State().Hooks[index];
+        if (hook.Installed) AsaApi::GetHooks().RemoveHook(hook.Symbol, hook.Detour);
+    }
+}
+
+}  // namespace txl

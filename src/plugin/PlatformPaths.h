@@ -1,0 +1,14 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+// Everything that differs between Windows and other systems: where the plug-in's module
+// lies, and how a wide path names a file.
+namespace txl {
+
+// Full path of the plug-in's own module file; raises "Cannot locate plugin module".
+std::wstring LocatePluginModule();
+std::filesystem::path ToFilesystemPath(const std::wstring& path);
+
+}  // namespace txl

@@ -1,0 +1,52 @@
+#include "plugin/Teardown.h"
+
+#include <exception>
+
+#include "AsaApi/Commands.h"
+#include "host/EngineText.h"
+#include "plugin/HookTable.h"
+#include "plugin/Logger.h"
+#include "plugin/PluginState.h"
+#include "plugin/Registrations.h"
+
+namespace txl {
+namespace {
+
+// A failing removal must not keep the rest in place: a hook left behind would call into
+// an unloaded library.
+template <typename Step>
+void RunStep(Step step) {
+    try {
+        step();
+    } catch (const std::exception& error) {
+        Log().error("Thalassovex teardown step failed: {}", error.what());
+    }
+}
+
+}  // namespace
+
+void Teardown() {
+    PluginState& state = State();
+    if (state.CommandsRegistered) {
+        for (const wchar_t* name : kCommandNames) {
+            RunStep([name] {
+                host::EngineString command(name);
+                AsaApi::GetCommands().RemoveRconCommand(command.Get());
+            });
+        }
+        state.CommandsRegistered = false;
+    }
+    if (state.TimerRegistered) {
+        RunStep([] {
+            host::EngineString timer(kTimerName);
+            AsaApi::GetCommands().RemoveOnTimerCallback(timer.Get());
+        });
+    }
+    RunStep([] { RemoveInstalledHooks(); });
+    for (HookRecord& hook : state.Hooks) hook.Installed = false;
+    state.TimerRegistered = false;
+    state.TrackedProcessors.clear();
+    state.ProcessorLayouts.clear();
+}
+
+}  // namespace txl

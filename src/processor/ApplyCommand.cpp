@@ -1,0 +1,7 @@
+#include "processor/ApplyCommand.h"
+
+namespace txl {
+
+void HandleApplyCommand(RCONClientConnection*, RCONPacket*, UWorld*) {}
+
+}  // namespace txl

@@ -1,0 +1,7 @@
+#include "processor/EnforcementTimer.h"
+
+namespace txl {
+
+void RunEnforcementTimer() {}
+
+}  // namespace txl

@@ -1,0 +1,60 @@
+#include "support/EmulatedServer.h"
+
+#include <atomic>
+#include <fstream>
+#include <random>
+
+#include "emuhost/CommandRegistry.h"
+#include "emuhost/HookManager.h"
+#include "emuhost/HostLog.h"
+#include "emuhost/NameRegistry.h"
+#include "emuhost/PluginLoader.h"
+
+namespace txltest {
+
+EmulatedServer::EmulatedServer() : sink_(std::make_shared<CapturingSink>()) {
+    emuhost::ConfigureLogSinks(false, {});
+    emuhost::AddLogSink(sink_);
+    emuhost::HookManager::Instance().Reset();
+    emuhost::CommandRegistry::Instance().Reset();
+    emuhost::NameRegistry::Instance().ClearFaults();
+    Game().Start();
+    Game().Reset();
+}
+
+EmulatedServer::~EmulatedServer() {
+    emuhost::HookManager::Instance().Reset();
+    emuhost::CommandRegistry::Instance().Reset();
+    emuhost::NameRegistry::Instance().ClearFaults();
+    Game().Reset();
+    emuhost::RemoveLogSink(sink_);
+}
+
+PluginFolder::PluginFolder(const std::string& configJson) {
+    static std::atomic<int> counter{0};
+    std::random_device random;
+    path_ = std::filesystem::temp_directory_path() /
+            ("txl-plugin-" + std::to_string(random()) + "-" + std::to_string(counter++));
+    std::filesystem::create_directories(path_);
+    std::filesystem::copy_file(TXL_PLUGIN_LIBRARY, Library());
+    WriteConfig(configJson);
+}
+
+PluginFolder::~PluginFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::filesystem::path PluginFolder::Library() const {
+    return path_ / emuhost::PluginLibraryFileName("ThalassovexCraftingControl");
+}
+
+void PluginFolder::WriteConfig(const std::string& configJson) const {
+    std::ofstream(path_ / "config.json", std::ios::binary) << configJson;
+}
+
+void PluginFolder::RemoveConfig() const {
+    std::filesystem::remove(path_ / "config.json");
+}
+
+}  // namespace txltest

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "emugame/Game.h"
+#include "support/CapturingSink.h"
+
+namespace txltest {
+
+// A fresh host and game for one test: no hooks, commands or faults, an empty world,
+// and every log line captured.
+class EmulatedServer {
+  public:
+    EmulatedServer();
+    ~EmulatedServer();
+
+    emu::Game& Game() { return emu::Game::Instance(); }
+    CapturingSink& Logs() { return *sink_; }
+
+  private:
+    std::shared_ptr<CapturingSink> sink_;
+};
+
+// A temporary plug-in folder holding a copy of the built plug-in library and a config.json.
+class PluginFolder {
+  public:
+    explicit PluginFolder(const std::string& configJson = "{}");
+    ~PluginFolder();
+
+    const std::filesystem::path& Path() const { return path_; }
+    std::filesystem::path Library() const;
+    void WriteConfig(const std::string& configJson) const;
+    void RemoveConfig() const;
+
+  private:
+    std::filesystem::path path_;
+};
+
+}  // namespace txltest
