@@ -1,0 +1,8 @@
+#include "processor/ProcessorEnforcement.h"
+
+namespace txl {
+
+void EnforceProcessorLimits(UObject*, bool) {}
+void EnforceProcessor(UObject*) {}
+
+}  // namespace txl
