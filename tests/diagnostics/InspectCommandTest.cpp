@@ -11,6 +11,7 @@
 
 #include "diagnostics/InspectSupport.h"
 #include "emugame/Allocator.h"
+#include "emugame/GameCalls.h"
 #include "emugame/StandardClasses.h"
 #include "emuhost/PluginLoader.h"
 #include "support/EmulatedServer.h"
@@ -125,7 +126,7 @@ TEST(InspectCommand, EffectiveSuccessPassesThroughTheStatusDetour) {
 class FailedInspection : public ::testing::Test {
   protected:
     void WriteEarlierReport() {
-        scenario.SpawnProcessor(-0.7f);
+        processor = scenario.SpawnProcessor(-0.7f);
         ASSERT_TRUE(scenario.Inspect());
         earlier = txltest::ReadBytes(scenario.Report());
         ASSERT_FALSE(earlier.empty());
@@ -143,6 +144,7 @@ class FailedInspection : public ::testing::Test {
     }
 
     InspectScenario scenario;
+    emu::Character* processor = nullptr;
     std::string earlier;
     std::vector<std::string> entries;
 };
@@ -168,6 +170,10 @@ TEST_F(FailedInspection, AFailingActorQueryKeepsTheEarlierReport) {
     ASSERT_TRUE(scenario.Inspect());
 
     ExpectFailureKeptEarlierReport("Game call failed: GetAllActorsOfClass");
+    // Unlike the enforcement boundaries, a failed inspection leaves the limiter on.
+    emu::StatusComponent* status = processor->MyCharacterStatusComponent;
+    status->CurrentStatusValues[kSuccess] = 0.4f;
+    EXPECT_EQ(emu::calls::BPGetCurrentStatusValue(status, kSuccess), -0.5f);
 }
 
 // The folder refuses new files; root is kept out by acting as an unprivileged user meanwhile.
