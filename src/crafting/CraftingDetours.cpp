@@ -7,6 +7,7 @@
 #include "crafting/CounterParts.h"
 #include "crafting/CraftCounter.h"
 #include "host/GameAccess.h"
+#include "plugin/HookFailure.h"
 #include "plugin/Logger.h"
 #include "plugin/PluginState.h"
 #include "plugin/ScopedValue.h"
@@ -23,11 +24,6 @@ thread_local FWeakObjectPtr FinishingSourceReference{};
 
 bool Enabled() {
     return State().EnforcementEnabled;
-}
-
-// The plug-in's own work failed: the game carries on as it would without the plug-in.
-void LogHookFailure(const std::exception& error) {
-    Log().error("Thalassovex hook failed: {}", error.what());
 }
 
 void AnnounceItem(UPrimalItem* item) {
