@@ -5,16 +5,29 @@
 #include <spdlog/sinks/stdout_sinks.h>
 
 #include <algorithm>
+#include <stdexcept>
+#include <utility>
 
 #include "AsaApi/Logging.h"
+#include "emuhost/HostLibrary.h"
 
 namespace emuhost {
 namespace {
 
 std::vector<std::shared_ptr<spdlog::sinks::sink>>& Sinks() {
-    // Until configured, the host logs to standard error only.
-    static std::vector<std::shared_ptr<spdlog::sinks::sink>> sinks{
-        std::make_shared<spdlog::sinks::stderr_sink_mt>()};
+    // Until configured, the host logs to standard error and to logs/AsaApi.log beside itself.
+    static std::vector<std::shared_ptr<spdlog::sinks::sink>> sinks = [] {
+        std::vector<std::shared_ptr<spdlog::sinks::sink>> initial{
+            std::make_shared<spdlog::sinks::stderr_sink_mt>()};
+        try {
+            auto file = HostLibraryFolder() / "logs" / "AsaApi.log";
+            std::filesystem::create_directories(file.parent_path());
+            initial.push_back(std::make_shared<spdlog::sinks::basic_file_sink_mt>(file.string()));
+        } catch (const std::exception&) {
+            // A read-only installation still logs to standard error.
+        }
+        return initial;
+    }();
     return sinks;
 }
 
@@ -46,6 +59,14 @@ void RemoveLogSink(const std::shared_ptr<spdlog::sinks::sink>& sink) {
     sinks.erase(std::remove(sinks.begin(), sinks.end(), sink), sinks.end());
 }
 
+namespace {
+bool failNextSinkRequest = false;
+}  // namespace
+
+void FailNextSinkRequest() {
+    failNextSinkRequest = true;
+}
+
 void HostLogError(const std::string& message) {
     Log(spdlog::level::err, message);
 }
@@ -56,5 +77,7 @@ void HostLogInfo(const std::string& message) {
 }  // namespace emuhost
 
 std::vector<std::shared_ptr<spdlog::sinks::sink>>& GetLogSinks() {
+    if (std::exchange(emuhost::failNextSinkRequest, false))
+        throw std::runtime_error("Host log sinks unavailable");
     return emuhost::Sinks();
 }
