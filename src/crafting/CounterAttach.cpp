@@ -5,6 +5,7 @@
 #include "host/EngineNames.h"
 #include "host/EngineText.h"
 #include "host/GameAccess.h"
+#include "host/WeakObjects.h"
 #include "plugin/Logger.h"
 #include "plugin/PluginState.h"
 #include "processor/ProcessorDiscovery.h"
@@ -56,7 +57,7 @@ void StoreCounterRecord(UPrimalItem* item, std::int32_t maximum, std::int32_t us
 
 bool SitsInProcessorInventory(UPrimalItem* item) {
     UObject* inventory =
-        ResolveWeakReference(host::Field<FWeakObjectPtr>(item, "UPrimalItem.OwnerInventory"));
+        host::ResolveWeakReference(host::Field<FWeakObjectPtr>(item, "UPrimalItem.OwnerInventory"));
     if (inventory == nullptr) return false;
     return IsProcessorCreature(host::Field<UObject*>(inventory, "UActorComponent.OwnerPrivate"));
 }

@@ -28,9 +28,6 @@ FItemNetID ItemIdOf(UPrimalItem* item);
 // The two id parts in unsigned decimal joined by ":", as AdoptTestBlueprints names them.
 std::string BlueprintKey(const FItemNetID& id);
 
-UObject* ResolveWeakReference(const FWeakObjectPtr& weak);
-FWeakObjectPtr MakeWeakReference(UObject* object);
-
 // Gives a blueprint in a processor's inventory its first record; false when it does not qualify.
 bool AttachCounter(UPrimalItem* item, std::int32_t& maximum, std::int32_t& used);
 // Rewrites the counter line; true when the description or its flags changed.

@@ -7,6 +7,7 @@
 #include "crafting/CounterParts.h"
 #include "crafting/CraftCounter.h"
 #include "host/GameAccess.h"
+#include "host/WeakObjects.h"
 #include "plugin/HookFailure.h"
 #include "plugin/Logger.h"
 #include "plugin/PluginState.h"
@@ -60,8 +61,8 @@ CountedCraft PrepareCraft(UPrimalItem* item) {
         enabled && craft.Source != nullptr && ReadCounter(craft.Source, craft.Maximum, craft.Used);
     if (!craft.Present) return craft;
     // The game's craft may remove either item; both are found again through these.
-    craft.SourceReference = crafting::MakeWeakReference(reinterpret_cast<UObject*>(craft.Source));
-    craft.ItemReference = crafting::MakeWeakReference(reinterpret_cast<UObject*>(item));
+    craft.SourceReference = host::MakeWeakReference(reinterpret_cast<UObject*>(craft.Source));
+    craft.ItemReference = host::MakeWeakReference(reinterpret_cast<UObject*>(item));
     host::Field<std::int32_t>(item, "UPrimalItem.CustomItemID") = craft.Maximum - craft.Used - 1;
     return craft;
 }
@@ -69,7 +70,7 @@ CountedCraft PrepareCraft(UPrimalItem* item) {
 // Counts one finished craft on the source, at most one more than was read before the craft.
 void CompleteCraft(const CountedCraft& craft) {
     auto* source =
-        reinterpret_cast<UPrimalItem*>(crafting::ResolveWeakReference(craft.SourceReference));
+        reinterpret_cast<UPrimalItem*>(host::ResolveWeakReference(craft.SourceReference));
     if (source == nullptr) return;
     const FItemNetID sourceId = crafting::ItemIdOf(source);
     RefreshBlueprintCounter(source);
@@ -82,8 +83,7 @@ void CompleteCraft(const CountedCraft& craft) {
     }
     RefreshBlueprintCounter(source);
     AnnounceItem(source);
-    auto* item =
-        reinterpret_cast<UPrimalItem*>(crafting::ResolveWeakReference(craft.ItemReference));
+    auto* item = reinterpret_cast<UPrimalItem*>(host::ResolveWeakReference(craft.ItemReference));
     if (item != nullptr && item != source) {
         RefreshBlueprintCounter(item);
         AnnounceItem(item);
@@ -111,12 +111,11 @@ bool RetainExhaustedBlueprint(UPrimalInventoryComponent* inventory, const FItemN
     if (!Enabled() || State().Config.DestroyExhaustedBlueprints) return false;
     UPrimalItem* finishing = FinishingSourceBlueprint;
     if (finishing == nullptr || id == nullptr || first || !third) return false;
-    if (crafting::ResolveWeakReference(FinishingSourceReference) !=
+    if (host::ResolveWeakReference(FinishingSourceReference) !=
         reinterpret_cast<UObject*>(finishing))
         return false;
     const auto& owner = host::Field<FWeakObjectPtr>(finishing, "UPrimalItem.OwnerInventory");
-    if (crafting::ResolveWeakReference(owner) != reinterpret_cast<UObject*>(inventory))
-        return false;
+    if (host::ResolveWeakReference(owner) != reinterpret_cast<UObject*>(inventory)) return false;
     const FItemNetID own = crafting::ItemIdOf(finishing);
     if (own.ItemID1 != id->ItemID1 || own.ItemID2 != id->ItemID2) return false;
     if (host::Field<std::int32_t>(finishing, "UPrimalItem.CustomItemID") >= 0) return false;

@@ -6,6 +6,7 @@
 
 #include "crafting/CraftCounter.h"
 #include "host/GameAccess.h"
+#include "host/WeakObjects.h"
 #include "plugin/Logger.h"
 #include "plugin/PluginState.h"
 #include "processor/ProcessorEnforcement.h"
@@ -23,7 +24,7 @@ void EnforceTrackedProcessors() {
     // map and move its entries.
     std::vector<std::pair<UObject*, FWeakObjectPtr>> entries(tracked.begin(), tracked.end());
     for (auto& [key, weak] : entries) {
-        auto* creature = host::Call<UObject*>("FWeakObjectPtr.Get()", &weak, false);
+        auto* creature = host::ResolveWeakReference(weak);
         if (creature == nullptr) {
             // Only the stale reference goes; one stored since belongs to a live creature.
             auto found = tracked.find(key);

@@ -7,6 +7,7 @@
 #include "crafting/CraftCounter.h"
 #include "host/EngineNames.h"
 #include "host/GameAccess.h"
+#include "host/WeakObjects.h"
 #include "plugin/Logger.h"
 #include "plugin/PluginState.h"
 #include "processor/ProcessorDiscovery.h"
@@ -134,10 +135,8 @@ void EnforceProcessor(UObject* object) {
     PluginState& state = State();
     try {
         if (!IsProcessorCreature(object)) return;
-        FWeakObjectPtr weak;
-        host::Call<void>("FWeakObjectPtr.operator=(UObject*)", &weak, object);
         // A new creature at a reused address replaces the stale reference.
-        state.TrackedProcessors.insert_or_assign(object, weak);
+        state.TrackedProcessors.insert_or_assign(object, host::MakeWeakReference(object));
         EnforceProcessorLimits(object, true);
         RefreshInventoryCounters(object);
     } catch (const std::exception& error) {
