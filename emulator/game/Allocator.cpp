@@ -84,6 +84,17 @@ void StringRelease(FString& text) {
     text = FString{};
 }
 
+void CustomDataRelease(FCustomItemData& entry) {
+    for (int32 i = 0; i < entry.CustomDataStrings.ArrayNum; ++i)
+        StringRelease(entry.CustomDataStrings.Data[i]);
+    ArrayRelease(entry.CustomDataStrings);
+    ArrayRelease(entry.CustomDataFloats);
+    ArrayRelease(entry.CustomDataDoubles);
+    ArrayRelease(entry.CustomDataObjects);
+    ArrayRelease(entry.CustomDataClasses);
+    ArrayRelease(entry.CustomDataNames);
+}
+
 FString MakeString(const std::wstring& text) {
     FString result;
     if (text.empty()) return result;

@@ -28,17 +28,6 @@ TArray<T> CopyArray(const TArray<T>& source) {
     return copy;
 }
 
-void ReleaseEntry(FCustomItemData& entry) {
-    for (int32 i = 0; i < entry.CustomDataStrings.ArrayNum; ++i)
-        StringRelease(entry.CustomDataStrings.Data[i]);
-    ArrayRelease(entry.CustomDataStrings);
-    ArrayRelease(entry.CustomDataFloats);
-    ArrayRelease(entry.CustomDataDoubles);
-    ArrayRelease(entry.CustomDataObjects);
-    ArrayRelease(entry.CustomDataClasses);
-    ArrayRelease(entry.CustomDataNames);
-}
-
 FCustomItemData CopyEntry(const FCustomItemData& source) {
     FCustomItemData copy{};
     copy.CustomDataName = source.CustomDataName;
@@ -64,7 +53,7 @@ void SetCustomItemData(Item* item, const FCustomItemData* data) {
     for (int32 i = 0; i < entries.ArrayNum; ++i) {
         if (entries.Data[i].CustomDataName.ComparisonIndex ==
             data->CustomDataName.ComparisonIndex) {
-            ReleaseEntry(entries.Data[i]);
+            CustomDataRelease(entries.Data[i]);
             entries.Data[i] = copy;
             return;
         }

@@ -61,17 +61,8 @@ void Game::ReleaseObjectBuffers(ObjectBase* object) {
     Class* cls = object->ClassPrivate;
     if (cls == FindClass("PrimalItem") || IsChildOf(cls, FindClass("PrimalItem"))) {
         auto* item = reinterpret_cast<Item*>(object);
-        for (int32 i = 0; i < item->CustomItemDatas.ArrayNum; ++i) {
-            FCustomItemData& data = item->CustomItemDatas.Data[i];
-            for (int32 s = 0; s < data.CustomDataStrings.ArrayNum; ++s)
-                StringRelease(data.CustomDataStrings.Data[s]);
-            ArrayRelease(data.CustomDataStrings);
-            ArrayRelease(data.CustomDataFloats);
-            ArrayRelease(data.CustomDataDoubles);
-            ArrayRelease(data.CustomDataObjects);
-            ArrayRelease(data.CustomDataClasses);
-            ArrayRelease(data.CustomDataNames);
-        }
+        for (int32 i = 0; i < item->CustomItemDatas.ArrayNum; ++i)
+            CustomDataRelease(item->CustomItemDatas.Data[i]);
         ArrayRelease(item->CustomItemDatas);
         StringRelease(item->CustomItemDescription);
         StringRelease(item->ItemDescription);

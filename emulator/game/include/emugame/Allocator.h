@@ -45,6 +45,8 @@ void ArrayRelease(TArray<T>& array) {
 }
 
 void StringRelease(FString& text);
+// Releases every array of a custom item data entry.
+void CustomDataRelease(FCustomItemData& entry);
 FString MakeString(const std::wstring& text);
 
 }  // namespace emu
