@@ -18,8 +18,8 @@ struct AllocatorState {
 };
 
 AllocatorState& State() {
-    static AllocatorState state;
-    return state;
+    static AllocatorState* state = new AllocatorState();  // outlives every engine buffer
+    return *state;
 }
 
 [[noreturn]] void AbortOnUnknown(const char* operation, void* pointer) {

@@ -9,8 +9,9 @@
 namespace emu {
 
 Game& Game::Instance() {
-    static Game game;
-    return game;
+    // Never destroyed: plug-ins may still call into the game while the process exits.
+    static Game* game = new Game();
+    return *game;
 }
 
 ObjectBase* Game::NewObject(Class* objectClass, const std::string& name, std::size_t size) {

@@ -36,7 +36,7 @@ void CommandRegistry::AddRconCommand(const FString& command, const AsaApi::RconC
     std::lock_guard lock(mutex_);
     std::string name = ToUtf8(command);
     CheckFault("AddRconCommand", name);
-    commands_[LowerCase(name)] = callback;
+    commands_[LowerCase(name)].push_back(callback);
     commandNames_[LowerCase(name)] = name;
 }
 
@@ -51,18 +51,24 @@ bool CommandRegistry::RemoveRconCommand(const FString& command) {
     std::lock_guard lock(mutex_);
     std::string name = ToUtf8(command);
     CheckFault("RemoveRconCommand", name);
-    commandNames_.erase(LowerCase(name));
-    return commands_.erase(LowerCase(name)) > 0;
+    auto found = commands_.find(LowerCase(name));
+    if (found == commands_.end()) return false;
+    found->second.pop_back();
+    if (found->second.empty()) {
+        commands_.erase(found);
+        commandNames_.erase(LowerCase(name));
+    }
+    return true;
 }
 
 bool CommandRegistry::RemoveOnTimerCallback(const FString& id) {
     std::lock_guard lock(mutex_);
     std::string name = ToUtf8(id);
     CheckFault("RemoveOnTimerCallback", name);
-    auto it = std::find_if(timers_.begin(), timers_.end(),
+    auto it = std::find_if(timers_.rbegin(), timers_.rend(),
                            [&](const auto& timer) { return timer.first == name; });
-    if (it == timers_.end()) return false;
-    timers_.erase(it);
+    if (it == timers_.rend()) return false;
+    timers_.erase(std::next(it).base());
     return true;
 }
 
@@ -74,7 +80,7 @@ bool CommandRegistry::RunRconCommand(const std::string& text, RCONClientConnecti
         std::string name = text.substr(0, text.find(' '));
         auto found = commands_.find(LowerCase(name));
         if (found == commands_.end()) return false;
-        callback = found->second;  // a copy, so the command may unregister itself
+        callback = found->second.back();  // a copy, so the command may unregister itself
     }
     callback(connection, packet, world);
     return true;

@@ -5,6 +5,8 @@
 #include <spdlog/sinks/stdout_sinks.h>
 
 #include <algorithm>
+#include <stdexcept>
+#include <utility>
 
 #include "AsaApi/Logging.h"
 
@@ -46,6 +48,14 @@ void RemoveLogSink(const std::shared_ptr<spdlog::sinks::sink>& sink) {
     sinks.erase(std::remove(sinks.begin(), sinks.end(), sink), sinks.end());
 }
 
+namespace {
+bool failNextSinkRequest = false;
+}  // namespace
+
+void FailNextSinkRequest() {
+    failNextSinkRequest = true;
+}
+
 void HostLogError(const std::string& message) {
     Log(spdlog::level::err, message);
 }
@@ -56,5 +66,7 @@ void HostLogInfo(const std::string& message) {
 }  // namespace emuhost
 
 std::vector<std::shared_ptr<spdlog::sinks::sink>>& GetLogSinks() {
+    if (std::exchange(emuhost::failNextSinkRequest, false))
+        throw std::runtime_error("Host log sinks unavailable");
     return emuhost::Sinks();
 }

@@ -20,6 +20,7 @@ void ReadIfPresent(const nlohmann::json& object, const char* key, T& target) {
 // A percentage beyond the range of a float cannot be converted; it is out of range, so it
 // becomes NaN and fails the range check in its turn.
 float ReadPercent(const nlohmann::json& value) {
+    if (value.is_boolean()) return value.get<bool>() ? 1.0f : 0.0f;
     auto percent = value.get<double>();
     if (std::isnan(percent) || percent > FLT_MAX || percent < -FLT_MAX)
         return std::numeric_limits<float>::quiet_NaN();

@@ -39,7 +39,9 @@ class EMUHOST_API CommandRegistry : public AsaApi::ICommands {
     void CheckFault(const std::string& operation, const std::string& name) const;
 
     mutable std::recursive_mutex mutex_;
-    std::map<std::string, AsaApi::RconCallback> commands_;  // keyed by lower-case name
+    // Keyed by lower-case name. A name added twice (two plug-ins) answers with the newest
+    // callback, and a removal takes the newest away, so each plug-in removes its own.
+    std::map<std::string, std::vector<AsaApi::RconCallback>> commands_;
     std::map<std::string, std::string> commandNames_;
     std::vector<std::pair<std::string, AsaApi::TimerCallback>> timers_;
     std::vector<std::pair<std::string, std::string>> failing_;

@@ -19,4 +19,7 @@ EMUHOST_API void RemoveLogSink(const std::shared_ptr<spdlog::sinks::sink>& sink)
 EMUHOST_API void HostLogError(const std::string& message);
 EMUHOST_API void HostLogInfo(const std::string& message);
 
+// Makes the next request for the sink list throw, as a host that cannot log would.
+EMUHOST_API void FailNextSinkRequest();
+
 }  // namespace emuhost

@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "emugame/Allocator.h"
+#include "emuhost/CommandRegistry.h"
+#include "emuhost/HookManager.h"
+#include "emuhost/HostLog.h"
+#include "emuhost/PluginLoader.h"
+#include "plugin/HookTable.h"
+#include "plugin/Logger.h"
+#include "plugin/PluginState.h"
+#include "plugin/Registrations.h"
+#include "plugin/Teardown.h"
+#include "support/EmulatedServer.h"
+
+namespace {
+
+using txltest::EmulatedServer;
+using txltest::PluginFolder;
+
+const std::vector<std::string> kTeardownOrder = {
+    "AShooterPlayerController.ServerMultiUse_Implementation(UObject*,int)",
+    "APrimalDinoCharacter.BeginPlay()",
+    "UPrimalCharacterStatusComponent.BPGetCurrentStatusValue(EPrimalCharacterStatusValue::Type)",
+    "UPrimalCharacterStatusComponent.BPGetMaxStatusValue(EPrimalCharacterStatusValue::Type)",
+    "UPrimalCharacterStatusComponent.CanLevelUp(EPrimalCharacterStatusValue::Type,bool)",
+    "UPrimalItem.UpdatedItem(bool,bool)",
+    "UPrimalItem.CraftBlueprint(bool)",
+    "UPrimalItem.FinishCraftingBlueprint()",
+    "UPrimalItem.GetMaximumAdditionalCrafting(UPrimalInventoryComponent*,AShooterPlayerController*"
+    ")",
+    "UPrimalInventoryComponent.RemoveItem(FItemNetID&,bool,bool,bool,bool)",
+};
+
+bool NothingInPlace() {
+    auto& registry = emuhost::CommandRegistry::Instance();
+    return emuhost::HookManager::Instance().InstalledCount() == 0 &&
+           registry.RconCommandNames().empty() && registry.TimerNames().empty();
+}
+
+TEST(LifecycleFailure, MissingConfigLeavesThePluginInert) {
+    EmulatedServer server;
+    PluginFolder folder;
+    folder.RemoveConfig();
+    emuhost::LoadedPlugin plugin(folder.Library());
+    EXPECT_TRUE(NothingInPlace());
+    EXPECT_EQ(server.Logs().Messages("critical"),
+              std::vector<std::string>{
+                  "Thalassovex limiter initialization failed: Cannot open config.json"});
+    EXPECT_TRUE(emuhost::HookManager::Instance().InstallLog().empty());
+}
+
+TEST(LifecycleFailure, InvalidConfigIsReportedWithItsMessage) {
+    EmulatedServer server;
+    PluginFolder folder(R"({"MaxCraftingsPerBlueprint": 0})");
+    emuhost::LoadedPlugin plugin(folder.Library());
+    EXPECT_TRUE(NothingInPlace());
+    EXPECT_EQ(server.Logs().Messages("critical"),
+              std::vector<std::string>{"Thalassovex limiter initialization failed: "
+                                       "MaxCraftingsPerBlueprint must be 1..1000000"});
+}
+
+TEST(LifecycleFailure, FailedHookStillAttemptsTheRestThenRemovesTheInstalledOnes) {
+    EmulatedServer server;
+    PluginFolder folder;
+    auto& hooks = emuhost::HookManager::Instance();
+    hooks.FailInstall("UPrimalItem.UpdatedItem(bool,bool)");
+    emuhost::LoadedPlugin plugin(folder.Library());
+
+    std::vector<std::string> installed = kTeardownOrder;
+    std::swap(installed[0], installed[1]);  // install order is table order
+    installed.erase(installed.begin() + 5);
+    EXPECT_EQ(hooks.InstallLog(), installed);
+    std::vector<std::string> removed = kTeardownOrder;
+    removed.erase(removed.begin() + 5);
+    EXPECT_EQ(hooks.RemoveLog(), removed);
+    EXPECT_TRUE(NothingInPlace());
+    EXPECT_EQ(server.Logs().Messages("critical"),
+              std::vector<std::string>{"Thalassovex limiter initialization failed: Required "
+                                       "processor observation hook failed"});
+
+    // Unloading after the failed start removes nothing more.
+    plugin.Unload();
+    EXPECT_EQ(hooks.RemoveLog().size(), 9u);
+}
+
+TEST(LifecycleFailure, RegistryErrorDuringCommandRegistrationTearsDown) {
+    EmulatedServer server;
+    PluginFolder folder;
+    auto& registry = emuhost::CommandRegistry::Instance();
+    registry.FailOperation("AddRconCommand", "Thalassovex.Apply");
+    emuhost::LoadedPlugin plugin(folder.Library());
+    EXPECT_TRUE(NothingInPlace());
+    EXPECT_EQ(emuhost::HookManager::Instance().RemoveLog(), kTeardownOrder);
+    auto critical = server.Logs().Messages("critical");
+    ASSERT_EQ(critical.size(), 1u);
+    EXPECT_EQ(critical[0],
+              "Thalassovex limiter initialization failed: Registry refused AddRconCommand for "
+              "'Thalassovex.Apply'");
+}
+
+TEST(LifecycleFailure, FailingRemovalDoesNotKeepTheRestInPlace) {
+    // In-process, so the command left behind does not point into an unloaded library.
+    EmulatedServer server;
+    txl::CreateLogger();
+    txl::InstallHooks();
+    txl::RegisterTimerAndCommands();
+    emuhost::CommandRegistry::Instance().FailOperation("RemoveRconCommand", "Thalassovex.Inspect");
+    txl::Teardown();
+    EXPECT_EQ(emuhost::HookManager::Instance().InstalledCount(), 0u);
+    EXPECT_TRUE(emuhost::CommandRegistry::Instance().TimerNames().empty());
+    EXPECT_EQ(emuhost::CommandRegistry::Instance().RconCommandNames(),
+              std::vector<std::string>{"Thalassovex.Inspect"});
+    EXPECT_EQ(server.Logs().Messages("error"),
+              std::vector<std::string>{"Thalassovex teardown step failed: Registry refused "
+                                       "RemoveRconCommand for 'Thalassovex.Inspect'"});
+    EXPECT_FALSE(txl::State().CommandsRegistered);
+    EXPECT_FALSE(txl::State().TimerRegistered);
+}
+
+TEST(LifecycleFailure, WithoutLoggerThePluginStaysInert) {
+    EmulatedServer server;
+    PluginFolder folder;
+    emuhost::FailNextSinkRequest();
+    emuhost::LoadedPlugin plugin(folder.Library());
+    EXPECT_TRUE(NothingInPlace());
+    EXPECT_TRUE(server.Logs().Messages().empty());
+}
+
+TEST(Lifecycle, EachFolderReadsItsOwnConfig) {
+    EmulatedServer server;
+    PluginFolder first(R"({"MaxCraftingsPerBlueprint": 7})");
+    PluginFolder second(R"({"MaxCraftingsPerBlueprint": 9, "MaxCraftChancePercent": 12.5})");
+    auto live = emu::LiveAllocations();
+    {
+        emuhost::LoadedPlugin one(first.Library());
+        emuhost::LoadedPlugin two(second.Library());
+        EXPECT_EQ(emuhost::HookManager::Instance().InstalledCount(), 20u);
+        EXPECT_EQ(server.Logs().Messages("info"),
+                  (std::vector<std::string>{"Thalassovex processor candidate loaded: max "
+                                            "chance=50%, max crafts=7; awaiting class validation",
+                                            "Thalassovex processor candidate loaded: max "
+                                            "chance=12.5%, max crafts=9; awaiting class "
+                                            "validation"}));
+    }
+    EXPECT_EQ(emuhost::HookManager::Instance().InstalledCount(), 0u);
+    EXPECT_EQ(emu::LiveAllocations(), live);
+}
+
+}  // namespace
