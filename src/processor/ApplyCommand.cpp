@@ -1,7 +1,65 @@
 #include "processor/ApplyCommand.h"
 
-namespace txl {
+#include <exception>
+#include <string>
 
-void HandleApplyCommand(RCONClientConnection*, RCONPacket*, UWorld*) {}
+#include "host/EngineText.h"
+#include "host/GameAccess.h"
+#include "host/RconReply.h"
+#include "plugin/HookFailure.h"
+#include "plugin/PluginState.h"
+#include "processor/ProcessorDiscovery.h"
+#include "processor/ProcessorEnforcement.h"
+
+namespace txl {
+namespace {
+
+// The actor array the game fills for us; its buffer is ours to release on every way out.
+struct ActorArray {
+    TArray<AActor*> value;
+    ActorArray() = default;
+    ActorArray(const ActorArray&) = delete;
+    ActorArray& operator=(const ActorArray&) = delete;
+    ~ActorArray() {
+        try {
+            host::ReleaseBuffer(value.Data);
+        } catch (const std::exception& error) {
+            LogHookFailure(error);
+        }
+    }
+};
+
+void EnforceLoadedProcessors(UWorld* world, TArray<AActor*>& actors) {
+    auto* dinoClass = host::Call<UClass*>("APrimalDinoCharacter.GetPrivateStaticClass()");
+    host::Call<void>(
+        "UGameplayStatics.GetAllActorsOfClass(UObject*,TSubclassOf<AActor>,TArray<AActor*,"
+        "TSizedDefaultAllocator<32>>&)",
+        reinterpret_cast<UObject*>(world), dinoClass, &actors);
+    // By index, re-reading the array: a game call during one creature's enforcement may change
+    // it.
+    for (int32 i = 0; i < actors.ArrayNum; ++i) {
+        auto* actor = reinterpret_cast<UObject*>(actors.Data[i]);
+        if (IsProcessorCreature(actor)) EnforceProcessor(actor);
+    }
+}
+
+}  // namespace
+
+void HandleApplyCommand(RCONClientConnection* connection, RCONPacket* packet, UWorld* world) {
+    ActorArray actors;
+    try {
+        EnforceLoadedProcessors(world, actors.value);
+    } catch (const std::exception& error) {
+        LogHookFailure(error);
+    }
+    try {
+        host::SendRconReply(connection, packet,
+                            State().EnforcementEnabled
+                                ? L"Thalassovex limits applied and replicated to loaded animals"
+                                : L"Thalassovex disabled; check API log");
+    } catch (const std::exception& error) {
+        LogHookFailure(error);
+    }
+}
 
 }  // namespace txl

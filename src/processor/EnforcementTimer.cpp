@@ -1,7 +1,51 @@
 #include "processor/EnforcementTimer.h"
 
-namespace txl {
+#include <exception>
+#include <utility>
+#include <vector>
 
-void RunEnforcementTimer() {}
+#include "crafting/CraftCounter.h"
+#include "host/GameAccess.h"
+#include "plugin/Logger.h"
+#include "plugin/PluginState.h"
+#include "processor/ProcessorEnforcement.h"
+
+namespace txl {
+namespace {
+
+bool SameReference(const FWeakObjectPtr& a, const FWeakObjectPtr& b) {
+    return a.ObjectIndex == b.ObjectIndex && a.ObjectSerialNumber == b.ObjectSerialNumber;
+}
+
+void EnforceTrackedProcessors() {
+    auto& tracked = State().TrackedProcessors;
+    // A snapshot, walked in the map's order: an enforcement that tracks a creature may grow the
+    // map and move its entries.
+    std::vector<std::pair<UObject*, FWeakObjectPtr>> entries(tracked.begin(), tracked.end());
+    for (auto& [key, weak] : entries) {
+        auto* creature = host::Call<UObject*>("FWeakObjectPtr.Get()", &weak, false);
+        if (creature == nullptr) {
+            // Only the stale reference goes; one stored since belongs to a live creature.
+            auto found = tracked.find(key);
+            if (found != tracked.end() && SameReference(found->second, weak)) tracked.erase(found);
+            continue;
+        }
+        EnforceProcessorLimits(creature, false);
+        RefreshInventoryCounters(creature);
+    }
+}
+
+}  // namespace
+
+void RunEnforcementTimer() {
+    PluginState& state = State();
+    if (!state.EnforcementEnabled) return;
+    try {
+        EnforceTrackedProcessors();
+    } catch (const std::exception& error) {
+        state.EnforcementEnabled = false;
+        Log().error("Thalassovex timer disabled after runtime error: {}", error.what());
+    }
+}
 
 }  // namespace txl

@@ -85,6 +85,11 @@ class Game {
     void FailCall(const std::string& call, int times = 1);
     void ThrowIfFailing(const std::string& call);
 
+    // Runs the game's crafting for `seconds` of simulated time: each queued craft of an item in
+    // any inventory takes its class's BaseCraftingTime (2 seconds without one) and finishes
+    // through the hookable FinishCraftingBlueprint. An item destroyed meanwhile is left alone.
+    void AdvanceCrafting(double seconds);
+
   private:
     Game() = default;
     struct Slot {

@@ -1,0 +1,89 @@
+#include <algorithm>
+
+#include "crafting/CounterParts.h"
+#include "host/EngineNames.h"
+#include "host/EngineText.h"
+#include "host/GameAccess.h"
+#include "plugin/Logger.h"
+#include "plugin/PluginState.h"
+#include "processor/ProcessorDiscovery.h"
+
+namespace txl::crafting {
+namespace {
+
+// A counter entry built here; its float buffer is the plug-in's and goes when the entry goes.
+struct NewCounterEntry {
+    FCustomItemData Data{};
+
+    NewCounterEntry() = default;
+    NewCounterEntry(const NewCounterEntry&) = delete;
+    NewCounterEntry& operator=(const NewCounterEntry&) = delete;
+    ~NewCounterEntry() { host::ReleaseBuffer(Data.CustomDataFloats.Data); }
+
+    void AppendFloat(float value) {
+        TArray<float>& floats = Data.CustomDataFloats;
+        if (floats.ArrayNum == floats.ArrayMax) {
+            const int32 capacity = floats.ArrayMax < 4 ? 4 : floats.ArrayMax * 2;
+            const auto bytes = static_cast<unsigned long long>(sizeof(float)) *
+                               static_cast<unsigned long long>(capacity);
+            void* grown =
+                floats.Data == nullptr
+                    ? host::Call<void*>("FMemory.Malloc(unsigned__int64,unsignedint)", bytes, 0U)
+                    : host::Call<void*>("FMemory.Realloc(void*,unsigned__int64,unsignedint)",
+                                        static_cast<void*>(floats.Data), bytes, 0U);
+            floats.Data = static_cast<float*>(grown);
+            floats.ArrayMax = capacity;
+        }
+        floats.Data[floats.ArrayNum++] = value;
+    }
+};
+
+void StoreCounterRecord(UPrimalItem* item, std::int32_t maximum, std::int32_t used) {
+    NewCounterEntry entry;
+    entry.Data.CustomDataName = host::MakeName(kCounterEntryName);
+    entry.AppendFloat(kCounterVersion);
+    entry.AppendFloat(static_cast<float>(maximum));
+    entry.AppendFloat(static_cast<float>(used));
+    host::Call<void>("UPrimalItem.SetCustomItemData(FCustomItemData&)", item, &entry.Data);
+}
+
+bool SitsInProcessorInventory(UPrimalItem* item) {
+    UObject* inventory =
+        ResolveWeakReference(host::Field<FWeakObjectPtr>(item, "UPrimalItem.OwnerInventory"));
+    if (inventory == nullptr) return false;
+    return IsProcessorCreature(host::Field<UObject*>(inventory, "UActorComponent.OwnerPrivate"));
+}
+
+}  // namespace
+
+bool AttachCounter(UPrimalItem* item, std::int32_t& maximum, std::int32_t& used) {
+    if (!SitsInProcessorInventory(item)) return false;
+    UClass* cls = host::ClassOf(item);
+    if (cls == nullptr) return false;
+    void* sparse = host::Call<void*>("UClass.GetSparseClassData(EGetSparseClassDataMethod)", cls,
+                                     EGetSparseClassDataMethod::CreateIfNull);
+    const PluginState& state = State();
+    const FItemNetID id = ItemIdOf(item);
+    const auto adoption = state.AdoptionCounts.find(BlueprintKey(id));
+    const bool adopted = adoption != state.AdoptionCounts.end();
+    if (sparse == nullptr) return false;
+
+    const auto native =
+        host::Field<std::int32_t>(sparse, "FPrimalItemSparseClassData.BlueprintAllowMaxCraftings");
+    if (native < 1 && !adopted) return false;
+    const std::int32_t newMaximum =
+        native > 0 ? std::min(native, state.MaxCrafts) : state.MaxCrafts;
+    const std::int32_t newUsed = adopted ? std::clamp(adoption->second, 0, newMaximum) : 0;
+
+    StoreCounterRecord(item, newMaximum, newUsed);
+    host::Field<std::int32_t>(item, "UPrimalItem.CustomItemID") = newMaximum - newUsed - 1;
+    if (state.Config.DebugLogging) {
+        Log().info("TXL counter attached: {}:{} {}/{}", id.ItemID1, id.ItemID2, newUsed,
+                   newMaximum);
+    }
+    maximum = newMaximum;
+    used = newUsed;
+    return true;
+}
+
+}  // namespace txl::crafting

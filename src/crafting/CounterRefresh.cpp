@@ -1,0 +1,109 @@
+#include <algorithm>
+#include <array>
+
+#include "crafting/CounterParts.h"
+#include "crafting/CraftCounter.h"
+#include "host/EngineText.h"
+#include "host/GameAccess.h"
+#include "plugin/PluginState.h"
+
+namespace txl {
+namespace {
+
+// Copies can point at each other, and game calls made during a refresh can refresh again:
+// an item already being refreshed on this thread, or a nesting deeper than this, is left alone.
+constexpr int kMaxRefreshDepth = 16;
+
+struct RefreshStack {
+    std::array<UPrimalItem*, kMaxRefreshDepth> Items{};
+    int Depth = 0;
+};
+
+thread_local RefreshStack tRefreshing;
+
+class RefreshScope {
+  public:
+    explicit RefreshScope(UPrimalItem* item) {
+        RefreshStack& stack = tRefreshing;
+        const auto end = stack.Items.begin() + stack.Depth;
+        if (stack.Depth >= kMaxRefreshDepth || std::find(stack.Items.begin(), end, item) != end)
+            return;
+        stack.Items[static_cast<std::size_t>(stack.Depth++)] = item;
+        entered_ = true;
+    }
+    ~RefreshScope() {
+        if (entered_) --tRefreshing.Depth;
+    }
+    RefreshScope(const RefreshScope&) = delete;
+    RefreshScope& operator=(const RefreshScope&) = delete;
+
+    bool Entered() const { return entered_; }
+
+  private:
+    bool entered_ = false;
+};
+
+std::int32_t& NativeCount(UPrimalItem* item) {
+    return host::Field<std::int32_t>(item, "UPrimalItem.CustomItemID");
+}
+
+// A shared copy holds its source's record, native count and description.
+bool MirrorSource(UPrimalItem* copy, UPrimalItem* source) {
+    RefreshBlueprintCounter(source);
+    FCustomItemData* entry = FindCounterEntry(source);
+    if (entry == nullptr) return false;
+    host::Call<void>("UPrimalItem.SetCustomItemData(FCustomItemData&)", copy, entry);
+    NativeCount(copy) = NativeCount(source);
+    auto text = host::Characters(host::Field<FString>(source, "UPrimalItem.CustomItemDescription"));
+    host::Field<FString>(copy, "UPrimalItem.CustomItemDescription")
+        .AssignRange(text.data(), static_cast<int>(text.size()));
+    host::WriteFlag(copy, "UPrimalItem.bHideCustomDescription", false);
+    host::WriteFlag(copy, "UPrimalItem.bForceAllowCustomItemDescription", true);
+    return true;
+}
+
+// Whichever of the record and the game's own count shows more crafts done wins.
+void SyncNativeCount(UPrimalItem* item, std::int32_t maximum, std::int32_t& used) {
+    const std::int64_t nativeRemaining =
+        std::clamp<std::int64_t>(static_cast<std::int64_t>(NativeCount(item)) + 1, 0, maximum);
+    used = std::max(used, static_cast<std::int32_t>(maximum - nativeRemaining));
+    FCustomItemData* entry = FindCounterEntry(item);
+    if (entry != nullptr && crafting::IsValidCounterRecord(*entry))
+        entry->CustomDataFloats.Data[2] = static_cast<float>(used);
+    NativeCount(item) = maximum - used - 1;
+}
+
+}  // namespace
+
+bool RefreshBlueprintCounter(UPrimalItem* item) {
+    if (!State().EnforcementEnabled || !crafting::IsCountedBlueprint(item)) return false;
+    RefreshScope scope(item);
+    if (!scope.Entered()) return false;
+    UPrimalItem* source = ResolveSourceBlueprint(item);
+    if (source == nullptr) return false;
+    if (source != item) return MirrorSource(item, source);
+
+    std::int32_t maximum = 0;
+    std::int32_t used = 0;
+    bool attached = false;
+    if (!ReadCounter(item, maximum, used)) {
+        if (!crafting::AttachCounter(item, maximum, used)) return false;
+        attached = true;
+    }
+    if (maximum > 0) SyncNativeCount(item, maximum, used);
+    const bool rewritten = crafting::RewriteCounterDescription(item, maximum, used);
+    return rewritten || attached;
+}
+
+bool IsBlueprintExhausted(UPrimalItem* item) {
+    if (!State().EnforcementEnabled) return false;
+    UPrimalItem* source = ResolveSourceBlueprint(item);
+    if (source == nullptr) return true;
+    RefreshBlueprintCounter(source);
+    std::int32_t maximum = 0;
+    std::int32_t used = 0;
+    if (!ReadCounter(source, maximum, used)) return false;
+    return used >= maximum;
+}
+
+}  // namespace txl

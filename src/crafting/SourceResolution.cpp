@@ -1,0 +1,67 @@
+#include <cmath>
+
+#include "crafting/CounterParts.h"
+#include "crafting/CraftCounter.h"
+#include "host/EngineNames.h"
+#include "host/GameAccess.h"
+
+namespace txl {
+namespace {
+
+bool IsStorageContainer(UObject* object) {
+    auto* containerClass =
+        host::Call<UClass*>("APrimalStructureItemContainer.GetPrivateStaticClass()");
+    for (auto* s = reinterpret_cast<UStruct*>(host::ClassOf(object)); s != nullptr;
+         s = host::Field<UStruct*>(s, "UStruct.SuperStruct")) {
+        if (reinterpret_cast<UClass*>(s) == containerClass) return true;
+    }
+    return false;
+}
+
+bool HasItemId(UPrimalItem* candidate, float first, float second) {
+    FItemNetID id = crafting::ItemIdOf(candidate);
+    return static_cast<float>(id.ItemID1) == first && static_cast<float>(id.ItemID2) == second;
+}
+
+// The single counted blueprint of `inventory` (other than `copy`) carrying the id; none when
+// there is no such blueprint or more than one.
+UPrimalItem* FindSharedSource(UObject* inventory, UPrimalItem* copy, float first, float second) {
+    UPrimalItem* match = nullptr;
+    for (int32 i = 0;; ++i) {
+        auto& items = host::Field<TArray<UPrimalItem*>>(inventory,
+                                                        "UPrimalInventoryComponent.InventoryItems");
+        if (items.Data == nullptr || i >= items.ArrayNum) return match;
+        UPrimalItem* candidate = items.Data[i];
+        if (candidate == nullptr || candidate == copy || !crafting::IsCountedBlueprint(candidate))
+            continue;
+        if (!HasItemId(candidate, first, second)) continue;
+        if (match != nullptr) return nullptr;  // ambiguous
+        match = candidate;
+    }
+}
+
+}  // namespace
+
+UPrimalItem* ResolveSourceBlueprint(UPrimalItem* item) {
+    if (item == nullptr) return nullptr;
+    const int32 index = crafting::FindCustomEntry(item, crafting::kSharingEntryName);
+    const FCustomItemData* sharing = crafting::CustomEntryAt(item, index);
+    if (sharing == nullptr) return item;
+
+    const TArray<float>& floats = sharing->CustomDataFloats;
+    const TArray<UObject*>& objects = sharing->CustomDataObjects;
+    if (floats.Data == nullptr || floats.ArrayNum < 2) return nullptr;
+    if (objects.Data == nullptr || objects.ArrayNum != 1 || objects.Data[0] == nullptr)
+        return nullptr;
+    const float first = floats.Data[0];
+    const float second = floats.Data[1];
+    UObject* structure = objects.Data[0];
+
+    if (!IsStorageContainer(structure)) return nullptr;
+    auto* inventory =
+        host::Field<UObject*>(structure, "APrimalStructureItemContainer.MyInventoryComponent");
+    if (inventory == nullptr || !std::isfinite(first) || !std::isfinite(second)) return nullptr;
+    return FindSharedSource(inventory, item, first, second);
+}
+
+}  // namespace txl

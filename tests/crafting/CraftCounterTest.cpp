@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "crafting/CraftCounter.h"
+#include "crafting/CraftingWorld.h"
+#include "emugame/Allocator.h"
+#include "plugin/PluginState.h"
+
+namespace {
+
+using txltest::CounterFloats;
+using txltest::CounterLine;
+using txltest::CustomDescription;
+using txltest::Key;
+
+UPrimalItem* Plugin(emu::Item* item) {
+    return reinterpret_cast<UPrimalItem*>(item);
+}
+
+class CraftCounterTest : public ::testing::Test {
+  protected:
+    void SetUp() override { txltest::ResetPluginSettings(); }
+    std::vector<std::string> InfoLines() { return world.Server().Logs().Messages("info"); }
+
+    txltest::CraftingWorld world;
+};
+
+TEST_F(CraftCounterTest, AttachesTheClassLimitOnceInAProcessorInventory) {
+    txl::State().Config.DebugLogging = true;
+    emu::Item* bolt = world.GiveBolt();
+    bolt->ItemDescription = emu::MakeString(L"A bolt.");
+
+    EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(bolt)));
+    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 0.0f}));
+    EXPECT_EQ(bolt->CustomItemID, 9);
+    EXPECT_EQ(CustomDescription(bolt), L"A bolt." + CounterLine(10, 10));
+    EXPECT_FALSE(emu::ItemFlag(*bolt, emu::kHideCustomDescriptionBit));
+    EXPECT_TRUE(emu::ItemFlag(*bolt, emu::kForceAllowCustomItemDescriptionBit));
+    EXPECT_EQ(InfoLines(),
+              std::vector<std::string>{"TXL counter attached: " + Key(bolt) + " 0/10"});
+
+    // Unchanged: nothing written, no buffer gained or lost, no second record.
+    auto live = emu::LiveAllocations();
+    EXPECT_FALSE(txl::RefreshBlueprintCounter(Plugin(bolt)));
+    EXPECT_EQ(emu::LiveAllocations(), live);
+    EXPECT_EQ(txltest::CustomEntryCount(bolt), 1);
+    EXPECT_EQ(InfoLines().size(), 1u);
+
+    // A hidden description is shown again even when its text is right.
+    emu::SetItemFlag(*bolt, emu::kHideCustomDescriptionBit, true);
+    EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(bolt)));
+    EXPECT_FALSE(emu::ItemFlag(*bolt, emu::kHideCustomDescriptionBit));
+}
+
+TEST_F(CraftCounterTest, AttachesNothingToBlueprintsThatDoNotQualify) {
+    auto& classes = world.Classes();
+    emu::Item* lantern =
+        world.GiveBlueprint(classes.unlimitedBlueprint, world.ProcessorInventory());
+    txltest::SetCustomDescription(lantern, L"mine");
+    emu::Character* strider = world.Game().SpawnCreature(classes.creature, 60000);
+    emu::Item* elsewhere =
+        world.GiveBlueprint(classes.limitedBlueprint, strider->MyInventoryComponent);
+    emu::Item* loose = world.GiveBlueprint(classes.limitedBlueprint, nullptr);
+    emu::ItemSpec engramSpec;
+    engramSpec.itemClass = classes.limitedBlueprint;
+    engramSpec.blueprint = true;
+    engramSpec.engram = true;
+    emu::Item* engram = world.Game().GiveItem(world.ProcessorInventory(), engramSpec);
+    // Adopted, but its class has no craft data at all.
+    emu::Item* shell = world.GiveBlueprint(classes.resource, world.ProcessorInventory());
+    txl::State().AdoptionCounts[Key(shell)] = 1;
+
+    for (emu::Item* item : {lantern, elsewhere, loose, engram, shell}) {
+        EXPECT_FALSE(txl::RefreshBlueprintCounter(Plugin(item)));
+        EXPECT_TRUE(CounterFloats(item).empty());
+        EXPECT_FALSE(txl::IsBlueprintExhausted(Plugin(item)));
+    }
+    EXPECT_EQ(CustomDescription(lantern), L"mine");
+
+    // Switched off: not even a qualifying blueprint is touched.
+    emu::Item* bolt = world.GiveBolt();
+    txl::State().EnforcementEnabled = false;
+    EXPECT_FALSE(txl::RefreshBlueprintCounter(Plugin(bolt)));
+    EXPECT_TRUE(CounterFloats(bolt).empty());
+}
+
+TEST_F(CraftCounterTest, AdoptsBlueprintsWithTheirCountCutToTheMaximum) {
+    auto& classes = world.Classes();
+    emu::Item* lantern =
+        world.GiveBlueprint(classes.unlimitedBlueprint, world.ProcessorInventory());
+    emu::Item* bolt = world.GiveBolt();
+    txl::State().AdoptionCounts[Key(lantern)] = 3;
+    txl::State().AdoptionCounts[Key(bolt)] = 30;  // above the class's 10
+
+    EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(lantern)));
+    EXPECT_EQ(CounterFloats(lantern), (std::vector<float>{1.0f, 50.0f, 3.0f}));
+    EXPECT_EQ(lantern->CustomItemID, 46);
+    EXPECT_EQ(CustomDescription(lantern), CounterLine(47, 50));
+
+    EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(bolt)));
+    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 10.0f}));
+    EXPECT_EQ(bolt->CustomItemID, -1);
+    EXPECT_EQ(CustomDescription(bolt), CounterLine(0, 10) + L" - Craft limit reached");
+    EXPECT_TRUE(txl::IsBlueprintExhausted(Plugin(bolt)));
+
+    // A smaller configured maximum caps the class's own.
+    txl::State().MaxCrafts = 4;
+    emu::Item* capped = world.GiveBolt();
+    EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(capped)));
+    EXPECT_EQ(CounterFloats(capped), (std::vector<float>{1.0f, 4.0f, 0.0f}));
+}
+
+TEST_F(CraftCounterTest, NativeCountAndRecordSettleOnTheMoreUsedOne) {
+    struct Case {
+        float used;
+        int32 nativeId;
+        float expectedUsed;
+        int32 expectedId;
+    };
+    const Case cases[] = {
+        {2, 4, 5, 4},  // the game counted more: its count wins
+        {6, 8, 6, 3},  // the record counted more: the game's count is rewritten
+        {3, -5, 10, -1},
+        {3, std::numeric_limits<int32>::min(), 10, -1},
+        {3, std::numeric_limits<int32>::max(), 3, 6},
+    };
+    for (const Case& c : cases) {
+        emu::Item* bolt = world.GiveBolt();
+        txltest::SetCounterFloats(bolt, {1.0f, 10.0f, c.used});
+        bolt->CustomItemID = c.nativeId;
+        txl::RefreshBlueprintCounter(Plugin(bolt));
+        EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, c.expectedUsed}))
+            << c.nativeId;
+        EXPECT_EQ(bolt->CustomItemID, c.expectedId) << c.nativeId;
+    }
+}
+
+TEST_F(CraftCounterTest, MalformedRecordsReadAsExhaustedAndAreNeverRewritten) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const std::vector<std::vector<float>> records = {
+        {1.0f, 10.0f, 2.0f, 0.0f}, {2.0f, 10.0f, 2.0f},  {1.0f, 10.0f, 3.5f},     {1.0f, nan, 0.0f},
+        {1.0f, 0.0f, 0.0f},        {1.0f, 10.0f, 11.0f}, {1.0f, 2000000.0f, 0.0f}};
+    for (const auto& record : records) {
+        emu::Item* bolt = world.GiveBolt();
+        txltest::SetCounterFloats(bolt, record);
+        bolt->CustomItemID = 5;
+        std::int32_t maximum = 7;
+        std::int32_t used = 7;
+        EXPECT_TRUE(txl::ReadCounter(Plugin(bolt), maximum, used));
+        EXPECT_EQ(maximum, 0);
+        EXPECT_EQ(used, 0);
+
+        EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(bolt)));
+        EXPECT_TRUE(txl::IsBlueprintExhausted(Plugin(bolt)));
+        EXPECT_EQ(CustomDescription(bolt), CounterLine(0, 0) + L" - Craft limit reached");
+        EXPECT_EQ(bolt->CustomItemID, 5);
+        auto floats = CounterFloats(bolt);
+        ASSERT_EQ(floats.size(), record.size());
+        for (std::size_t i = 0; i < record.size(); ++i) {
+            if (std::isnan(record[i])) {
+                EXPECT_TRUE(std::isnan(floats[i]));
+            } else {
+                EXPECT_EQ(floats[i], record[i]);
+            }
+        }
+    }
+}
+
+TEST_F(CraftCounterTest, ReplacesOldCounterLinesAndKeepsTheUsersText) {
+    emu::Item* bolt = world.GiveBolt();
+    bolt->ItemDescription = emu::MakeString(L"class text");
+    txltest::SetCustomDescription(bolt, L"My notes\nThalassovex crafts used: 4/10");
+    txl::RefreshBlueprintCounter(Plugin(bolt));
+    EXPECT_EQ(CustomDescription(bolt), L"My notes" + CounterLine(10, 10));
+
+    // Both markers: everything from the first one goes.
+    txltest::SetCustomDescription(
+        bolt, L"Line" + CounterLine(3, 10) + L" - old\nThalassovex crafts used: 7/10");
+    EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(bolt)));
+    EXPECT_EQ(CustomDescription(bolt), L"Line" + CounterLine(10, 10));
+
+    // Only our line was there: the text stays empty rather than falling back.
+    txl::State().Config.ShowCraftCounter = false;
+    EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(bolt)));
+    txltest::SetCustomDescription(bolt, CounterLine(10, 10));
+    EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(bolt)));
+    EXPECT_EQ(CustomDescription(bolt), L"");
+    // An empty description takes the class's text.
+    EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(bolt)));
+    EXPECT_EQ(CustomDescription(bolt), L"class text");
+    EXPECT_FALSE(txl::RefreshBlueprintCounter(Plugin(bolt)));
+}
+
+TEST_F(CraftCounterTest, ExhaustedTextIsOptionalAndMayHoldAnyCharacter) {
+    txl::State().Config.ExhaustedCounterText = "";
+    emu::Item* bolt = world.GiveBolt();
+    txltest::SetCounterFloats(bolt, {1.0f, 10.0f, 10.0f});
+    txl::RefreshBlueprintCounter(Plugin(bolt));
+    EXPECT_EQ(CustomDescription(bolt), CounterLine(0, 10));
+
+    // A NUL inside the text is kept, and the unchanged item is not announced again.
+    txl::State().Config.ExhaustedCounterText = std::string("Done\0!", 6);
+    txl::RefreshInventoryCounters(reinterpret_cast<UObject*>(world.Processor()));
+    EXPECT_EQ(CustomDescription(bolt), CounterLine(0, 10) + std::wstring(L" - Done\0!", 9));
+    auto announced = world.Game().Log().Calls("UpdatedItem").size();
+    EXPECT_EQ(announced, 1u);
+    txl::RefreshInventoryCounters(reinterpret_cast<UObject*>(world.Processor()));
+    EXPECT_EQ(world.Game().Log().Calls("UpdatedItem").size(), announced);
+}
+
+TEST_F(CraftCounterTest, InventoryRefreshAnnouncesOnlyChangedItems) {
+    emu::Item* bolt = world.GiveBolt();
+    world.GiveBlueprint(world.Classes().unlimitedBlueprint, world.ProcessorInventory());
+    emu::ItemSpec resource;
+    resource.itemClass = world.Classes().resource;
+    world.Game().GiveItem(world.ProcessorInventory(), resource);
+
+    txl::RefreshInventoryCounters(reinterpret_cast<UObject*>(world.Processor()));
+    auto calls = world.Game().Log().Calls("UpdatedItem");
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].target, bolt);
+    EXPECT_EQ(calls[0].arguments, "false,false");
+    txl::RefreshInventoryCounters(reinterpret_cast<UObject*>(world.Processor()));
+    EXPECT_EQ(world.Game().Log().Calls("UpdatedItem").size(), 1u);
+    txl::RefreshInventoryCounters(nullptr);
+}
+
+TEST_F(CraftCounterTest, EveryBufferIsReleased) {
+    txl::State().Config.DebugLogging = true;
+    txl::State().AdoptionCounts["1:2"] = 2;
+    emu::Item* bolt = world.GiveBolt();
+    world.GiveBlueprint(world.Classes().unlimitedBlueprint, world.ProcessorInventory(), 1, 2);
+    txltest::SetCustomDescription(bolt, L"x\nThalassovex crafts used: 1/2");
+    for (int i = 0; i < 3; ++i) {
+        txl::RefreshInventoryCounters(reinterpret_cast<UObject*>(world.Processor()));
+        txl::IsBlueprintExhausted(Plugin(bolt));
+    }
+    world.Game().Reset();
+    EXPECT_EQ(emu::LiveAllocations(), world.Baseline());
+}
+
+}  // namespace

@@ -1,0 +1,223 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "crafting/CraftingWorld.h"
+#include "emugame/Allocator.h"
+#include "emugame/GameCalls.h"
+#include "emuhost/HookManager.h"
+#include "plugin/HookTable.h"
+#include "plugin/PluginState.h"
+
+// The crafting detours in this process, in front of game functions a test can stand in for.
+namespace {
+
+using txltest::CounterFloats;
+
+constexpr const char* kFinishCrafting = "UPrimalItem.FinishCraftingBlueprint()";
+constexpr const char* kMaximumCrafting =
+    "UPrimalItem.GetMaximumAdditionalCrafting(UPrimalInventoryComponent*,"
+    "AShooterPlayerController*)";
+
+// A stand-in placed between the plug-in's detour and the game's own function.
+template <auto Fake>
+struct GameStandIn {
+    static inline void* original = nullptr;
+    static void Install(const char* name) {
+        emuhost::HookManager::Instance().InstallHook(name, reinterpret_cast<void*>(Fake),
+                                                     &original);
+    }
+};
+
+int gAnswer = 0;
+int gMaximumCalls = 0;
+int FakeMaximum(emu::Item*, emu::InventoryComponent*, emu::ObjectBase*) {
+    ++gMaximumCalls;
+    return gAnswer;
+}
+
+class CraftingDetoursTest : public ::testing::Test {
+  protected:
+    void SetUp() override { txltest::ResetPluginSettings(); }
+    void InstallPlugin() { txl::InstallHooks(); }
+    int Maximum(emu::Item* item) {
+        return emu::calls::GetMaximumAdditionalCrafting(item, world.ProcessorInventory(),
+                                                        world.Game().PlayerController());
+    }
+    // A counted bolt with `used` crafts done and the game's count in step.
+    emu::Item* CountedBolt(float used) {
+        emu::Item* bolt = world.GiveBolt();
+        txltest::SetCounterFloats(bolt, {1.0f, 10.0f, used});
+        bolt->CustomItemID = 10 - static_cast<int32>(used) - 1;
+        return bolt;
+    }
+
+    txltest::CraftingWorld world;
+};
+
+TEST_F(CraftingDetoursTest, QueueableCraftsAreClampedToWhatIsLeft) {
+    GameStandIn<&FakeMaximum>::Install(kMaximumCrafting);
+    InstallPlugin();
+    emu::Item* bolt = CountedBolt(7);
+    bolt->CraftQueue = 2;
+    gAnswer = 5;
+    EXPECT_EQ(Maximum(bolt), 1);
+    gAnswer = -1;
+    EXPECT_EQ(Maximum(bolt), 1);
+    gAnswer = 0;
+    EXPECT_EQ(Maximum(bolt), 0);
+
+    emu::Item* nearlyDone = CountedBolt(9);
+    nearlyDone->CraftQueue = 2;
+    gAnswer = 5;
+    EXPECT_EQ(Maximum(nearlyDone), 0);
+
+    // No counter: the game's own answer.
+    emu::Item* lantern =
+        world.GiveBlueprint(world.Classes().unlimitedBlueprint, world.ProcessorInventory());
+    gAnswer = -1;
+    EXPECT_EQ(Maximum(lantern), -1);
+
+    // A copy without its source: nothing, and the game is not asked.
+    emu::Item* orphan = world.GiveBolt();
+    world.Game().AddSharingEntry(orphan, bolt, world.SpawnBox());
+    gMaximumCalls = 0;
+    EXPECT_EQ(Maximum(orphan), 0);
+    EXPECT_EQ(gMaximumCalls, 0);
+
+    txl::State().EnforcementEnabled = false;
+    gAnswer = 5;
+    EXPECT_EQ(Maximum(nearlyDone), 5);
+    EXPECT_EQ(Maximum(orphan), 5);
+}
+
+emu::Item* gShortened = nullptr;
+std::vector<float> gReplacement;
+int FinishAndReplaceRecord(emu::Item* item) {
+    int result = reinterpret_cast<int (*)(emu::Item*)>(
+        GameStandIn<&FinishAndReplaceRecord>::original)(item);
+    FCustomItemData& entry = gShortened->CustomItemDatas.Data[0];
+    emu::ArrayRelease(entry.CustomDataFloats);
+    // Exactly as large as it needs to be, so a write past it is caught.
+    emu::ArrayReserve(entry.CustomDataFloats, static_cast<int32>(gReplacement.size()));
+    for (float value : gReplacement) emu::ArrayAppend(entry.CustomDataFloats, value);
+    return result;
+}
+
+TEST_F(CraftingDetoursTest, RecordReplacedDuringTheCraftIsNotWrittenInto) {
+    GameStandIn<&FinishAndReplaceRecord>::Install(kFinishCrafting);
+    InstallPlugin();
+    for (const auto& replacement : {std::vector<float>{1.0f, 10.0f}, {2.0f, 10.0f, 3.0f}}) {
+        emu::Item* bolt = CountedBolt(3);
+        bolt->CraftQueue = 1;
+        gShortened = bolt;
+        gReplacement = replacement;
+        EXPECT_EQ(emu::calls::FinishCraftingBlueprint(bolt), 1);
+        EXPECT_EQ(CounterFloats(bolt), replacement);
+        EXPECT_EQ(txltest::CustomDescription(bolt),
+                  txltest::CounterLine(0, 0) + L" - Craft limit reached");
+    }
+}
+
+unsigned gResult = 0;
+int FinishWithResult(emu::Item* item) {
+    int result =
+        reinterpret_cast<int (*)(emu::Item*)>(GameStandIn<&FinishWithResult>::original)(item);
+    return result == 0 ? 0 : static_cast<int>(gResult);
+}
+
+TEST_F(CraftingDetoursTest, GamesResultIsReturnedWholeAndZeroCountsNothing) {
+    GameStandIn<&FinishWithResult>::Install(kFinishCrafting);
+    InstallPlugin();
+    txl::State().Config.DebugLogging = true;
+    emu::Item* bolt = CountedBolt(3);
+    bolt->CraftQueue = 1;
+    gResult = 0x80010002U;
+    EXPECT_EQ(static_cast<unsigned>(emu::calls::FinishCraftingBlueprint(bolt)), 0x80010002U);
+    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 4.0f}));
+
+    // Nothing queued: the game finishes nothing and nothing is counted or logged.
+    auto lines = world.Server().Logs().Messages("info").size();
+    EXPECT_EQ(emu::calls::FinishCraftingBlueprint(bolt), 0);
+    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 4.0f}));
+    EXPECT_EQ(world.Server().Logs().Messages("info").size(), lines);
+}
+
+TEST_F(CraftingDetoursTest, GameFailureInsideTheCraftLeavesNoBlueprintMarkedAsFinishing) {
+    InstallPlugin();
+    emu::Item* bolt = CountedBolt(9);
+    bolt->CraftQueue = 1;
+    world.Game().FailCall("FinishCraftingBlueprint");
+    EXPECT_THROW(emu::calls::FinishCraftingBlueprint(bolt), std::runtime_error);
+    EXPECT_TRUE(world.Server().Logs().Messages("error").empty());
+
+    // Outside any craft, the game's removal of the used-up blueprint goes through.
+    bolt->CustomItemID = -1;
+    FItemNetID id = bolt->ItemID;
+    EXPECT_TRUE(emu::calls::RemoveItem(world.ProcessorInventory(), &id, false, false, true, false));
+    EXPECT_EQ(world.ProcessorInventory()->InventoryItems.ArrayNum, 0);
+}
+
+emu::InventoryComponent* gInventory = nullptr;
+emu::Item* gVictim = nullptr;
+emu::Item* gBystander = nullptr;
+bool gBystanderRemoved = false;
+// The game removes the blueprint mid-craft by another road, then removes a second item.
+int FinishAndRemoveSource(emu::Item*) {
+    FItemNetID victim = gVictim->ItemID;
+    emu::calls::RemoveItem(gInventory, &victim, true, false, true, false);
+    FItemNetID bystander = gBystander->ItemID;
+    gBystanderRemoved = emu::calls::RemoveItem(gInventory, &bystander, false, false, true, false);
+    return 1;
+}
+
+TEST_F(CraftingDetoursTest, SourceDestroyedMidCraftIsNeverReadAgain) {
+    GameStandIn<&FinishAndRemoveSource>::Install(kFinishCrafting);
+    InstallPlugin();
+    gInventory = world.ProcessorInventory();
+    gVictim = CountedBolt(9);
+    gBystander = world.GiveBolt();
+    EXPECT_EQ(emu::calls::FinishCraftingBlueprint(gVictim), 1);
+    EXPECT_TRUE(gBystanderRemoved);
+    EXPECT_EQ(gInventory->InventoryItems.ArrayNum, 0);
+}
+
+TEST_F(CraftingDetoursTest, SwitchedOffEverythingIsTheGamesOwn) {
+    InstallPlugin();
+    txl::State().Config.DebugLogging = true;
+    emu::Item* spent = CountedBolt(10);
+    emu::Item* bolt = world.GiveBolt();
+    txl::State().EnforcementEnabled = false;
+
+    emu::calls::UpdatedItem(bolt, false, false);
+    EXPECT_TRUE(CounterFloats(bolt).empty());
+    emu::calls::CraftBlueprint(spent, false);
+    EXPECT_EQ(spent->CraftQueue, 1);
+    EXPECT_EQ(Maximum(spent), -1);  // the game's own answer: -1 + 1 - 1
+    // The game crafts and removes the blueprint whose own count ran out.
+    EXPECT_EQ(emu::calls::FinishCraftingBlueprint(spent), 1);
+    EXPECT_EQ(world.Game().Log().Calls("RemoveItem").size(), 1u);
+    auto& items = world.ProcessorInventory()->InventoryItems;
+    ASSERT_EQ(items.ArrayNum, 2);
+    EXPECT_EQ(items.Data[0], bolt);
+    EXPECT_TRUE(world.Game().Log().Calls("StopCraftingRepairing").empty());
+    EXPECT_TRUE(world.Server().Logs().Messages().empty());
+}
+
+TEST_F(CraftingDetoursTest, BlueprintWithoutCounterCraftsAsTheGameWants) {
+    InstallPlugin();
+    emu::Item* lantern =
+        world.GiveBlueprint(world.Classes().unlimitedBlueprint, world.ProcessorInventory());
+    emu::calls::CraftBlueprint(lantern, true);
+    emu::calls::CraftBlueprint(lantern, true);
+    EXPECT_EQ(lantern->CraftQueue, 2);
+    EXPECT_EQ(Maximum(lantern), -1);
+    world.Game().AdvanceCrafting(4.0);
+    EXPECT_EQ(lantern->CraftQueue, 0);
+    EXPECT_EQ(world.ProcessorInventory()->InventoryItems.ArrayNum, 3);
+    EXPECT_TRUE(CounterFloats(lantern).empty());
+    EXPECT_TRUE(world.Game().Log().Calls("StopCraftingRepairing").empty());
+    EXPECT_TRUE(world.Game().Log().Calls("UpdatedItem").empty());
+}
+
+}  // namespace
