@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "emugame/ProcessorScripts.h"
+
 namespace emu {
 
 Class* DefineCreatureClass(Game& game, const std::string& name,
@@ -39,6 +41,7 @@ StandardClasses DefineStandardClasses(Game& game) {
                                                 {{"SuccessRateCap", "FloatProperty", 4},
                                                  {"NumberMaxCrafts", "IntProperty", 4},
                                                  {"CraftingSkillLevelMulti", "FloatProperty", 4}});
+        DefineProcessorScripts(game, classes.processor);
         DefineCreatureClass(game, "Strider_Character_BP_C", {});
         game.DefineClass("StorageBox_Small_C", game.FindClass("PrimalStructureItemContainer"));
         game.DefineItemClass("PrimalItem_Bolt_C", 10);

@@ -1,0 +1,41 @@
+#include "diagnostics/ItemRecord.h"
+
+#include <cstdint>
+
+#include "host/EngineNames.h"
+#include "host/EngineText.h"
+#include "host/GameAccess.h"
+
+namespace txl {
+namespace {
+
+std::int32_t MaxCraftings(UPrimalItem* item) {
+    auto* sparse = host::Call<FPrimalItemSparseClassData*>(
+        "UClass.GetSparseClassData(EGetSparseClassDataMethod)", host::ClassOf(item),
+        EGetSparseClassDataMethod::CreateIfNull);
+    if (sparse == nullptr) return -1;
+    return host::Field<std::int32_t>(sparse,
+                                     "FPrimalItemSparseClassData.BlueprintAllowMaxCraftings");
+}
+
+}  // namespace
+
+nlohmann::json DescribeInventoryItem(UPrimalItem* item) {
+    const FItemNetID id = host::Field<FItemNetID>(item, "UPrimalItem.ItemID");
+    const auto customItemId = host::Field<std::int32_t>(item, "UPrimalItem.CustomItemID");
+    const float durability = host::Field<float>(item, "UPrimalItem.ItemDurability");
+    return {
+        {"blueprint", host::ReadFlag(item, "UPrimalItem.bIsBlueprint")},
+        {"class", host::ClassNameOf(item)},
+        {"description",
+         host::ToUtf8(host::Field<FString>(item, "UPrimalItem.CustomItemDescription"))},
+        {"durability", static_cast<double>(durability)},
+        {"id1", id.ItemID1},
+        {"id2", id.ItemID2},
+        {"maxCraftings", MaxCraftings(item)},
+        // The game keeps remaining crafts less one; 64-bit so the top of the range cannot wrap.
+        {"nativeRemaining", static_cast<std::int64_t>(customItemId) + 1},
+    };
+}
+
+}  // namespace txl

@@ -1,0 +1,65 @@
+#include "diagnostics/InspectSupport.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "emuhost/CommandRegistry.h"
+
+namespace txltest {
+
+emu::RconConnection* MakeRconConnection(emu::Game& game) {
+    return reinterpret_cast<emu::RconConnection*>(game.NewObject(
+        game.FindClass("RCONClientConnection"), "Connection", sizeof(emu::RconConnection)));
+}
+
+std::vector<std::string> RconReplies(emu::Game& game) {
+    std::vector<std::string> replies;
+    for (const auto& entry : game.Log().Calls("SendMessage")) replies.push_back(entry.arguments);
+    return replies;
+}
+
+bool RunInspect(emu::Game& game, emu::RconConnection* connection) {
+    RCONPacket packet;
+    packet.Id = 7;
+    packet.Type = 2;
+    return emuhost::CommandRegistry::Instance().RunRconCommand(
+        "Thalassovex.Inspect", reinterpret_cast<RCONClientConnection*>(connection), &packet,
+        reinterpret_cast<UWorld*>(game.World()));
+}
+
+std::string ReadBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteBytes(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::vector<std::string> FolderEntries(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string AddressHex(const void* object) {
+    auto value = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(object));
+    std::string hex;
+    for (int i = 0; i < 8; ++i) {
+        char digits[3];
+        std::snprintf(digits, sizeof digits, "%02x",
+                      static_cast<unsigned>(value >> (8 * i)) & 0xFFU);
+        hex += digits;
+    }
+    return hex;
+}
+
+}  // namespace txltest
