@@ -8,7 +8,13 @@ CommandRunner::CommandRunner(GameSession& session, std::ostream& out, bool echo,
       interpreter_(session),
       events_(session.Game(), std::move(logger)),
       out_(out),
-      echo_(echo) {}
+      echo_(echo) {
+    session_.SetAfterStep([this] { events_.Report(); });
+}
+
+CommandRunner::~CommandRunner() {
+    session_.SetAfterStep(nullptr);
+}
 
 CommandResult CommandRunner::Run(const std::string& line, CommandSource source) {
     CommandResult result = interpreter_.Execute(line, source);

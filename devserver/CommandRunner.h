@@ -17,6 +17,9 @@ class CommandRunner {
   public:
     CommandRunner(GameSession& session, std::ostream& out, bool echo,
                   std::shared_ptr<spdlog::logger> logger);
+    ~CommandRunner();
+    CommandRunner(const CommandRunner&) = delete;
+    CommandRunner& operator=(const CommandRunner&) = delete;
 
     // Prints the echo (when asked), then the reply line(s), and flushes.
     CommandResult RunAndPrint(const std::string& line, CommandSource source);

@@ -1,6 +1,5 @@
 #include "GameSession.h"
 
-#include "CraftingProgress.h"
 #include "emugame/Allocator.h"
 #include "emuhost/CommandRegistry.h"
 #include "emuhost/WideText.h"
@@ -13,10 +12,14 @@ GameSession::GameSession(emu::Game& game, std::filesystem::path pluginDir, doubl
       clock_(
           timerInterval,
           [this](double seconds) {
-              AdvanceCrafting(game_, seconds);
+              game_.AdvanceCrafting(seconds);
               game_.World()->TimeSeconds += seconds;
+              if (afterStep_) afterStep_();
           },
-          [] { emuhost::CommandRegistry::Instance().FireTimers(); }),
+          [this] {
+              emuhost::CommandRegistry::Instance().FireTimers();
+              if (afterStep_) afterStep_();
+          }),
       pluginDir_(std::move(pluginDir)) {
     deliver_ = [this](int32, int32, const std::string& text) {
         if (collecting_ == nullptr) return;

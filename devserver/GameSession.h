@@ -25,6 +25,10 @@ class GameSession {
     SimulatedClock& Clock() { return clock_; }
     const std::filesystem::path& PluginDir() const { return pluginDir_; }
 
+    // Called after each step of the clock (a stretch of crafting, a timer tick), so that what
+    // the game did is told in order.
+    void SetAfterStep(std::function<void()> afterStep) { afterStep_ = std::move(afterStep); }
+
     // Runs a command the plug-in registered; false when none has that name. The replies it
     // sends, in order and one per line, end up in `reply`.
     bool RunPluginCommand(const std::string& line, std::string& reply);
@@ -35,6 +39,7 @@ class GameSession {
     SimulatedClock clock_;
     std::filesystem::path pluginDir_;
     std::function<void(int32, int32, const std::string&)> deliver_;
+    std::function<void()> afterStep_;
     emu::RconConnection* connection_ = nullptr;
     std::string* collecting_ = nullptr;
     int32 nextPacketId_ = 1;
