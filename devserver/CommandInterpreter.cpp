@@ -25,11 +25,14 @@ CommandResult Failure(const std::string& message) {
 }  // namespace
 
 CommandResult CommandInterpreter::Execute(const std::string& line, CommandSource source) {
-    std::string name;
+    auto start = line.find_first_not_of(" \t");
+    std::string name =
+        start == std::string::npos
+            ? std::string()
+            : LowerCase(line.substr(start, line.find_first_of(" \t", start) - start));
     try {
         CommandWords words(line);
         if (words.Empty()) return {};
-        name = LowerCase(words[0]);
         if (name == "help") return {true, HelpText(), false};
         if (name == "quit") return {true, "", true};
         for (const CommandSpec& spec : DevServerCommands()) {

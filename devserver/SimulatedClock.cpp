@@ -31,7 +31,7 @@ void SimulatedClock::Advance(double seconds) {
 }
 
 double SimulatedClock::TicksWithin(double seconds) const {
-    return std::floor((now_ + seconds - NextTick()) / interval_) + 1;
+    return std::floor((now_ + seconds - NextTick()) / interval_ + kTolerance) + 1;
 }
 
 }  // namespace txl::devserver
