@@ -1,0 +1,31 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "RconAuthThrottle.h"
+
+namespace txl::devserver {
+
+struct RconServerOptions {
+    // Loopback only unless the administrator opts in; IPv4 or IPv6 numeric address.
+    std::string bindAddress = "127.0.0.1";
+    // 0 asks the system for a free port; RconServer::BoundPort() tells which one.
+    uint16_t port = 0;
+    // Must not be empty: an open console on a game server is never what anyone wants.
+    std::string password;
+    // Some clients expect an empty response-value packet ahead of the auth answer.
+    bool emptyResponsePreamble = false;
+    // Milliseconds so tests can use short ones; seconds convert implicitly.
+    std::chrono::milliseconds idleTimeout{std::chrono::seconds(300)};
+    std::size_t maxConnections = 16;
+    RconAuthThrottleOptions authThrottle;
+};
+
+using RconCommandHandler = std::function<std::string(const std::string& command)>;
+using RconLogger = std::function<void(const std::string& line)>;
+
+}  // namespace txl::devserver

@@ -1,0 +1,153 @@
+#include "RconSession.h"
+
+#include "RconReplySplitter.h"
+
+namespace txl::devserver {
+namespace {
+
+// Marks the end of a multi-packet reply for clients that send an empty probe after a command.
+const std::string kTerminatorBody("\x00\x01\x00\x00", 4);
+
+// No early exit, so response time does not reveal how much of a guess matched.
+bool SamePassword(std::string_view given, std::string_view expected) {
+    if (expected.empty() || given.size() != expected.size()) {
+        return false;
+    }
+    unsigned char difference = 0;
+    for (std::size_t i = 0; i < given.size(); ++i) {
+        difference |= static_cast<unsigned char>(given[i] ^ expected[i]);
+    }
+    return difference == 0;
+}
+
+}  // namespace
+
+RconSession::RconSession(std::string host, std::string label, const RconServerOptions& options,
+                         RconAuthThrottle& throttle, const RconLogger& log)
+    : host_(std::move(host)),
+      label_(std::move(label)),
+      options_(options),
+      throttle_(throttle),
+      log_(log) {}
+
+std::vector<RconSessionCommand> RconSession::Receive(std::string_view bytes,
+                                                     Clock::time_point now) {
+    std::vector<RconSessionCommand> commands;
+    if (broken_ || finishing_) {
+        return commands;
+    }
+    input_.append(bytes);
+    std::size_t offset = 0;
+    while (!broken_ && !finishing_) {
+        const RconDecodeResult result = DecodeRconPacket(std::string_view(input_).substr(offset));
+        if (result.status == RconDecodeStatus::NeedMoreData) {
+            break;
+        }
+        if (result.status == RconDecodeStatus::SizeOutOfRange) {
+            Break("packet size out of range");
+        } else if (result.status == RconDecodeStatus::MissingTerminator) {
+            Break("packet body not NUL-terminated");
+        } else {
+            offset += result.consumed;
+            Handle(result.packet, now, commands);
+        }
+    }
+    input_.erase(0, offset);
+    return commands;
+}
+
+void RconSession::Handle(const RconPacket& packet, Clock::time_point now,
+                         std::vector<RconSessionCommand>& commands) {
+    if (packet.type == kRconAuth) {
+        HandleAuth(packet, now);
+        return;
+    }
+    if (!authenticated_) {
+        Break("request before authentication");
+        return;
+    }
+    if (packet.type == kRconExecCommand) {
+        Slot& slot = AddSlot(now);
+        slot.waitingForGame = true;
+        slot.requestId = packet.id;
+        commands.push_back({slot.sequence, packet.body});
+    } else if (packet.type == kRconResponseValue) {
+        Slot& slot = AddSlot(now);
+        slot.packets.push_back(EncodeRconPacket({packet.id, kRconResponseValue, ""}));
+        slot.packets.push_back(EncodeRconPacket({packet.id, kRconResponseValue, kTerminatorBody}));
+    } else {
+        Break("unknown packet type " + std::to_string(packet.type));
+    }
+}
+
+void RconSession::HandleAuth(const RconPacket& packet, Clock::time_point now) {
+    const auto delay = throttle_.DelayFor(host_, now);
+    const bool accepted = SamePassword(packet.body, options_.password);
+    Slot& slot = AddSlot(now + delay);
+    if (options_.emptyResponsePreamble) {
+        slot.packets.push_back(EncodeRconPacket({packet.id, kRconResponseValue, ""}));
+    }
+    slot.packets.push_back(EncodeRconPacket({accepted ? packet.id : -1, kRconAuthResponse, ""}));
+    if (accepted) {
+        throttle_.RecordSuccess(host_);
+        authenticated_ = true;
+        if (log_) {
+            log_("rcon: " + label_ + " authenticated");
+        }
+        return;
+    }
+    throttle_.RecordFailure(host_, now);
+    authenticated_ = false;
+    finishing_ = true;
+    if (log_) {
+        log_("rcon: " + label_ + " wrong password");
+    }
+}
+
+void RconSession::Complete(uint64_t sequence, std::string_view reply) {
+    for (Slot& slot : slots_) {
+        if (slot.sequence != sequence || !slot.waitingForGame) {
+            continue;
+        }
+        for (const std::string& body : SplitRconReply(reply)) {
+            slot.packets.push_back(EncodeRconPacket({slot.requestId, kRconResponseValue, body}));
+        }
+        slot.waitingForGame = false;
+        return;
+    }
+}
+
+std::vector<std::string> RconSession::TakeReadyPackets(Clock::time_point now) {
+    std::vector<std::string> packets;
+    while (!slots_.empty() && !slots_.front().waitingForGame && slots_.front().readyAt <= now) {
+        for (std::string& packet : slots_.front().packets) {
+            packets.push_back(std::move(packet));
+        }
+        slots_.pop_front();
+    }
+    return packets;
+}
+
+std::optional<RconSession::Clock::time_point> RconSession::NextDeadline() const {
+    // Only the head of the line matters: later slots cannot leave before it anyway.
+    if (slots_.empty() || slots_.front().waitingForGame) {
+        return std::nullopt;
+    }
+    return slots_.front().readyAt;
+}
+
+void RconSession::Break(const std::string& reason) {
+    broken_ = true;
+    if (log_) {
+        log_("rcon: " + label_ + " dropped: " + reason);
+    }
+}
+
+RconSession::Slot& RconSession::AddSlot(Clock::time_point readyAt) {
+    Slot& slot = slots_.emplace_back();
+    slot.sequence = nextSequence_++;
+    slot.readyAt = readyAt;
+    return slot;
+}
+
+}  // namespace txl::devserver

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "RconAuthThrottle.h"
+#include "RconPacket.h"
+#include "RconServerOptions.h"
+
+namespace txl::devserver {
+
+struct RconSessionCommand {
+    uint64_t sequence = 0;
+    std::string text;
+};
+
+// Protocol state of one client, free of I/O. Every request takes a place in line so answers
+// leave in request order even when some wait on the game thread or on the auth throttle.
+class RconSession {
+  public:
+    using Clock = std::chrono::steady_clock;
+
+    RconSession(std::string host, std::string label, const RconServerOptions& options,
+                RconAuthThrottle& throttle, const RconLogger& log);
+
+    // Returns commands for the game thread, in arrival order.
+    std::vector<RconSessionCommand> Receive(std::string_view bytes, Clock::time_point now);
+    void Complete(uint64_t sequence, std::string_view reply);
+    // Encoded packets whose turn has come, each to be written on its own.
+    std::vector<std::string> TakeReadyPackets(Clock::time_point now);
+
+    std::optional<Clock::time_point> NextDeadline() const;
+    std::size_t Outstanding() const { return slots_.size(); }
+    // A protocol violation: drop the connection without further answers.
+    bool Broken() const { return broken_; }
+    // Nothing more will be read; the connection ends once the queued answers are out.
+    bool Finishing() const { return finishing_; }
+
+  private:
+    struct Slot {
+        uint64_t sequence = 0;
+        bool waitingForGame = false;
+        int32_t requestId = 0;
+        Clock::time_point readyAt;
+        std::vector<std::string> packets;
+    };
+
+    void Handle(const RconPacket& packet, Clock::time_point now,
+                std::vector<RconSessionCommand>& commands);
+    void HandleAuth(const RconPacket& packet, Clock::time_point now);
+    void Break(const std::string& reason);
+    Slot& AddSlot(Clock::time_point readyAt);
+
+    std::string host_;
+    std::string label_;
+    const RconServerOptions& options_;
+    RconAuthThrottle& throttle_;
+    const RconLogger& log_;
+
+    std::string input_;
+    bool authenticated_ = false;
+    bool broken_ = false;
+    bool finishing_ = false;
+    uint64_t nextSequence_ = 0;
+    std::deque<Slot> slots_;
+};
+
+}  // namespace txl::devserver
