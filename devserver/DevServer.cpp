@@ -11,6 +11,7 @@
 #include "DefaultWorld.h"
 #include "InputLoop.h"
 #include "PopulateWorld.h"
+#include "RemoteConsole.h"
 #include "StopSignals.h"
 #include "WorldFile.h"
 #include "WorldFileError.h"
@@ -67,6 +68,15 @@ int RunDevServer(const DevServerOptions& options) {
 
     emuhost::ConfigureLogSinks(true, options.pluginDir / "logs" / "txl-devserver.log");
     auto logger = MakeLogger();
+    std::unique_ptr<RemoteConsole> remote;
+    if (options.rconPort) {
+        try {
+            remote = std::make_unique<RemoteConsole>(options, logger);
+        } catch (const std::exception& error) {
+            return StartFailed("cannot listen for RCON on " + options.rconBind + ":" +
+                               std::to_string(*options.rconPort) + ": " + error.what());
+        }
+    }
     std::optional<emuhost::LoadedPlugin> plugin;
     try {
         plugin.emplace(library);
@@ -79,10 +89,13 @@ int RunDevServer(const DevServerOptions& options) {
     logger->info("world ready: {} actors; plug-in loaded from {}", plan.actors.size(),
                  options.pluginDir.string());
 
-    InstallStopSignals();
-    int exitCode =
-        options.script ? RunScript(runner, script) : RunInteractive(runner, options, *logger);
+    if (remote) remote->Attach(&runner);
 
+    InstallStopSignals();
+    int exitCode = options.script ? RunScript(runner, script, remote.get())
+                                  : RunInteractive(runner, options, remote.get(), *logger);
+
+    if (remote) remote->Stop();
     logger->info("stopping: unloading the plug-in");
     plugin->Unload();
     return exitCode;

@@ -9,10 +9,11 @@
 
 namespace txl::devserver {
 
-int RunScript(CommandRunner& runner, std::istream& script) {
+int RunScript(CommandRunner& runner, std::istream& script, RemoteConsole* remote) {
     bool failed = false;
     std::string line;
     while (!StopRequested() && std::getline(script, line)) {
+        if (remote != nullptr && remote->ProcessPending()) break;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         auto first = line.find_first_not_of(" \t");
         if (first == std::string::npos) continue;
@@ -27,20 +28,27 @@ int RunScript(CommandRunner& runner, std::istream& script) {
     return failed ? kExitCommandFailed : kExitOk;
 }
 
-int RunInteractive(CommandRunner& runner, const DevServerOptions& options, spdlog::logger& logger) {
+int RunInteractive(CommandRunner& runner, const DevServerOptions& options, RemoteConsole* remote,
+                   spdlog::logger& logger) {
     using Clock = std::chrono::steady_clock;
+    using std::chrono::milliseconds;
     ConsoleInput console;
-    bool listening = false;  // an RCON listener keeps the server up after the console ends
     auto lastTick = Clock::now();
     while (!StopRequested()) {
         if (!console.Ended()) {
-            if (auto line = console.NextLine(std::chrono::milliseconds(50))) {
+            // Short waits while a listener runs, so its requests are not held up.
+            if (auto line = console.NextLine(milliseconds(remote != nullptr ? 10 : 50))) {
                 if (runner.RunAndPrint(*line, CommandSource::Console).quit) break;
+            } else if (console.Ended()) {
+                logger.info(remote != nullptr ? "console input ended; still serving RCON"
+                                              : "console input ended");
             }
-        } else if (!listening) {
-            logger.info("console input ended");
+        } else if (remote == nullptr) {
             break;
+        } else {
+            remote->WaitForPending(milliseconds(50));
         }
+        if (remote != nullptr && remote->ProcessPending()) break;
         if (options.realtime) {
             auto now = Clock::now();
             runner.AdvanceClock(std::chrono::duration<double>(now - lastTick).count());
