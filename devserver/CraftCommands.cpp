@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "CommandArguments.h"
 #include "CommandTable.h"
@@ -31,6 +32,7 @@ std::string RunCraft(CommandContext& context) {
     long long queued = 0;
     for (long long i = 0; i < allowed; ++i) {
         uint16 before = item->CraftQueue;
+        if (before == UINT16_MAX) break;  // the game's queue counter would wrap
         emu::calls::CraftBlueprint(item, false);
         item = reinterpret_cast<emu::Item*>(game.ResolveWeak(weak));
         if (item == nullptr || item->CraftQueue <= before) break;

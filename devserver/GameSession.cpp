@@ -30,10 +30,12 @@ GameSession::GameSession(emu::Game& game, std::filesystem::path pluginDir, doubl
         game_.NewObject(game_.FindClass("RCONClientConnection"), "RCONClientConnection_0",
                         sizeof(emu::RconConnection)));
     connection_->deliver = &deliver_;
+    connectionRef_ = game_.MakeWeak(&connection_->Object);
 }
 
 GameSession::~GameSession() {
-    if (game_.IsAlive(&connection_->Object)) connection_->deliver = nullptr;
+    // Through the weak reference: the game may have been reset under a test's feet.
+    if (auto* connection = game_.ResolveWeak(connectionRef_)) game_.DestroyObject(connection);
 }
 
 bool GameSession::RunPluginCommand(const std::string& line, std::string& reply) {

@@ -41,6 +41,7 @@ class GameSession {
     std::function<void(int32, int32, const std::string&)> deliver_;
     std::function<void()> afterStep_;
     emu::RconConnection* connection_ = nullptr;
+    FWeakObjectPtr connectionRef_;
     std::string* collecting_ = nullptr;
     int32 nextPacketId_ = 1;
 };

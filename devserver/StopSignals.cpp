@@ -23,6 +23,8 @@ void InstallStopSignals() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A reader that goes away (txl-devserver | head) must not kill the server mid-command.
+    signal(SIGPIPE, SIG_IGN);
 }
 
 bool StopRequested() {

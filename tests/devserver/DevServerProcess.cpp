@@ -1,10 +1,16 @@
 #include "devserver/DevServerProcess.h"
 
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <regex>
 #include <sstream>
+#include <thread>
 
 namespace txltest {
 namespace {
@@ -55,18 +61,6 @@ std::vector<std::string> Lines(const std::string& text) {
     for (std::string line; std::getline(stream, line);) lines.push_back(line);
     return lines;
 }
-
-}  // namespace txltest
-
-#include <fcntl.h>
-#include <signal.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <regex>
-#include <thread>
-
-namespace txltest {
 
 DevServerChild::DevServerChild(const std::vector<std::string>& arguments,
                                const std::filesystem::path& scratch)

@@ -22,10 +22,6 @@ void WriteTextFile(const std::filesystem::path& file, const std::string& text);
 // The lines of `text`, without their line ends.
 std::vector<std::string> Lines(const std::string& text);
 
-}  // namespace txltest
-
-namespace txltest {
-
 // The built txl-devserver running in the background, standard input from /dev/null and
 // standard error to `scratch`/devserver.err, until stopped by a signal or by itself.
 class DevServerChild {
