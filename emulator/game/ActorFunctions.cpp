@@ -49,6 +49,7 @@ bool CanLevelUp(StatusComponent* component, int status, bool) {
 }
 
 void ServerSyncReplicatedValues(StatusComponent* component) {
+    Game::Instance().ThrowIfFailing("ServerSyncReplicatedValues");
     Game::Instance().Log().Record("ServerSyncReplicatedValues", component);
 }
 
@@ -62,6 +63,7 @@ void FlushNetDormancy(Actor* actor) {
 
 void MulticastProperty(Actor* actor, FName property, bool flag) {
     Game& game = Game::Instance();
+    game.ThrowIfFailing("MulticastProperty");
     game.Log().Record("MulticastProperty", actor, game.NameText(property) + "," + Flags({flag}));
 }
 

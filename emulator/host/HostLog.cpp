@@ -9,14 +9,25 @@
 #include <utility>
 
 #include "AsaApi/Logging.h"
+#include "emuhost/HostLibrary.h"
 
 namespace emuhost {
 namespace {
 
 std::vector<std::shared_ptr<spdlog::sinks::sink>>& Sinks() {
-    // Until configured, the host logs to standard error only.
-    static std::vector<std::shared_ptr<spdlog::sinks::sink>> sinks{
-        std::make_shared<spdlog::sinks::stderr_sink_mt>()};
+    // Until configured, the host logs to standard error and to logs/AsaApi.log beside itself.
+    static std::vector<std::shared_ptr<spdlog::sinks::sink>> sinks = [] {
+        std::vector<std::shared_ptr<spdlog::sinks::sink>> initial{
+            std::make_shared<spdlog::sinks::stderr_sink_mt>()};
+        try {
+            auto file = HostLibraryFolder() / "logs" / "AsaApi.log";
+            std::filesystem::create_directories(file.parent_path());
+            initial.push_back(std::make_shared<spdlog::sinks::basic_file_sink_mt>(file.string()));
+        } catch (const std::exception&) {
+            // A read-only installation still logs to standard error.
+        }
+        return initial;
+    }();
     return sinks;
 }
 

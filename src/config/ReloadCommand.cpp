@@ -4,33 +4,20 @@
 #include <string>
 
 #include "config/LoadConfiguration.h"
-#include "host/RconReply.h"
 #include "plugin/HookFailure.h"
 #include "plugin/Logger.h"
 #include "plugin/PluginState.h"
 #include "processor/ApplyCommand.h"
 
 namespace txl {
-namespace {
-
-// A reply that cannot be sent is logged; it must not end the server from the host's frame.
-void Reply(RCONClientConnection* connection, RCONPacket* packet, const wchar_t* text) {
-    try {
-        host::SendRconReply(connection, packet, text);
-    } catch (const std::exception& error) {
-        LogHookFailure(error);
-    }
-}
-
-}  // namespace
 
 void HandleReloadCommand(RCONClientConnection* connection, RCONPacket* packet, UWorld* world) {
     try {
         LoadConfiguration();
     } catch (const std::exception& error) {
         Log().error("TXL reload rejected: {}", error.what());
-        Reply(connection, packet,
-              L"TXL reload rejected; existing settings retained. Check API log.");
+        ReplyOrLogFailure(connection, packet,
+                          L"TXL reload rejected; existing settings retained. Check API log.");
         return;
     }
     const PluginState& state = State();
@@ -38,9 +25,10 @@ void HandleReloadCommand(RCONClientConnection* connection, RCONPacket* packet, U
         // Its reply is the reload's reply.
         HandleApplyCommand(connection, packet, world);
     } else {
-        Reply(connection, packet,
-              L"TXL config reloaded; enforcement disabled. Previous item/stat changes are not "
-              L"reverted.");
+        ReplyOrLogFailure(
+            connection, packet,
+            L"TXL config reloaded; enforcement disabled. Previous item/stat changes are not "
+            L"reverted.");
     }
     Log().info("TXL config reloaded: enabled={} chance={}%, new blueprint crafts={}",
                state.EnforcementEnabled, state.Config.MaxCraftChancePercent, state.MaxCrafts);

@@ -25,20 +25,27 @@ std::string FieldName(const FField* field) {
     return host::NameText(host::Field<FName>(field, "FField.NamePrivate"));
 }
 
+// "<form>:<owner>.<name>", the text a reference names its target by.
+std::string Label(const char* form, const std::string& owner, const std::string& name) {
+    std::string label(form);
+    label.append(":").append(owner).append(".").append(name);
+    return label;
+}
+
 nlohmann::json FieldRecord(const FField* property, const std::string& name) {
     return {{"name", name},
             {"offset", host::Field<int32>(property, "FProperty.Offset_Internal")},
             {"size", host::Field<int32>(property, "FProperty.ElementSize")}};
 }
 
-// Labels every property of `owner` as "<form>:<ownerName>.<name>" and hands each to `visit`.
+// Labels every property of `owner` and hands each to `visit`, in list order.
 template <typename Visit>
-void WalkProperties(const void* owner, const std::string& form, const std::string& ownerName,
+void WalkProperties(const void* owner, const char* form, const std::string& ownerName,
                     ReflectionLabels& labels, Visit visit) {
     for (auto* p = host::Field<FField*>(owner, "UStruct.ChildProperties"); p != nullptr;
          p = host::Field<FField*>(p, "FField.Next")) {
         std::string name = FieldName(p);
-        labels.insert_or_assign(AddressOf(p), form + ":" + ownerName + "." + name);
+        labels.insert_or_assign(AddressOf(p), Label(form, ownerName, name));
         visit(p, name);
     }
 }
@@ -54,7 +61,7 @@ void CaptureStruct(UStruct* owner, nlohmann::json& record, ReflectionLabels& lab
     for (auto* child = host::Field<UField*>(owner, "UStruct.Children"); child != nullptr;
          child = host::Field<UField*>(child, "UField.Next")) {
         labels.insert_or_assign(AddressOf(child),
-                                "function:" + ownerName + "." + host::ObjectName(child));
+                                Label("function", ownerName, host::ObjectName(child)));
         if (listed && host::ClassNameOf(child) == kFunctionClass) {
             functions.push_back(reinterpret_cast<UFunction*>(child));
         }

@@ -8,11 +8,12 @@
 #include "host/GameAccess.h"
 #include "plugin/PluginState.h"
 #include "processor/ProcessorDiscovery.h"
+#include "processor/SuccessStatus.h"
 
 namespace txl {
 namespace {
 
-constexpr auto kSuccessStatus = static_cast<EPrimalCharacterStatusValue::Type>(11);
+constexpr auto kSuccess = static_cast<EPrimalCharacterStatusValue::Type>(kSuccessStatus);
 
 // The stored status is the success less one; widen first, then add in double.
 double Success(float stored) {
@@ -20,15 +21,14 @@ double Success(float stored) {
 }
 
 float SuccessElement(UPrimalCharacterStatusComponent* status, const char* array) {
-    return (&host::Field<float>(status, array))[kSuccessStatus];
+    return (&host::Field<float>(status, array))[kSuccess];
 }
 
 void AddSuccessValues(UPrimalCharacterStatusComponent* status, nlohmann::json& record) {
     // The hook's stored entry is the game's own function; the resolved entry runs the detour.
-    record["uncappedSuccess"] =
-        Success(CallOriginal<kCurrentStatusHook, float>(status, kSuccessStatus));
-    record["effectiveSuccess"] = Success(
-        host::Call<float>(State().Hooks[kCurrentStatusHook].Symbol, status, kSuccessStatus));
+    record["uncappedSuccess"] = Success(CallOriginal<kCurrentStatusHook, float>(status, kSuccess));
+    record["effectiveSuccess"] =
+        Success(host::Call<float>(State().Hooks[kCurrentStatusHook].Symbol, status, kSuccess));
     record["maximumSuccess"] =
         Success(SuccessElement(status, "UPrimalCharacterStatusComponent.MaxStatusValues"));
     record["replicatedMaximumSuccess"] = Success(

@@ -5,7 +5,7 @@
 
 #include "diagnostics/InspectionReport.h"
 #include "diagnostics/ReportFile.h"
-#include "host/RconReply.h"
+#include "plugin/HookFailure.h"
 #include "plugin/Logger.h"
 #include "plugin/PlatformPaths.h"
 #include "plugin/PluginState.h"
@@ -22,7 +22,7 @@ void HandleInspectCommand(RCONClientConnection* connection, RCONPacket* packet, 
         Log().error("Thalassovex inspection failed: {}", error.what());
         reply = L"Thalassovex inspection failed; see API log";
     }
-    host::SendRconReply(connection, packet, reply);
+    ReplyOrLogFailure(connection, packet, reply);
 }
 
 }  // namespace txl

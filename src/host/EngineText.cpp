@@ -1,5 +1,6 @@
 #include "host/EngineText.h"
 
+#include <exception>
 #include <vector>
 
 #include "AsaApi/Text.h"
@@ -14,7 +15,12 @@ void ReleaseBuffer(void* data) {
 EngineString::EngineString(const std::wstring& text) : value_(text.c_str()) {}
 
 EngineString::~EngineString() {
-    ReleaseBuffer(value_.Data);
+    // A release that fails (the allocator's name not resolving) must not end the server from
+    // a destructor; the buffer is then lost, nothing else.
+    try {
+        ReleaseBuffer(value_.Data);
+    } catch (const std::exception&) {
+    }
 }
 
 std::string ToUtf8(const wchar_t* text, int count) {

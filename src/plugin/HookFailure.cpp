@@ -1,11 +1,21 @@
 #include "plugin/HookFailure.h"
 
+#include "host/RconReply.h"
 #include "plugin/Logger.h"
 
 namespace txl {
 
 void LogHookFailure(const std::exception& error) {
     Log().error("Thalassovex hook failed: {}", error.what());
+}
+
+void ReplyOrLogFailure(RCONClientConnection* connection, const RCONPacket* packet,
+                       const std::wstring& text) {
+    try {
+        host::SendRconReply(connection, packet, text);
+    } catch (const std::exception& error) {
+        LogHookFailure(error);
+    }
 }
 
 }  // namespace txl

@@ -5,7 +5,6 @@
 
 #include "host/EngineText.h"
 #include "host/GameAccess.h"
-#include "host/RconReply.h"
 #include "plugin/HookFailure.h"
 #include "plugin/PluginState.h"
 #include "processor/ProcessorDiscovery.h"
@@ -52,14 +51,10 @@ void HandleApplyCommand(RCONClientConnection* connection, RCONPacket* packet, UW
     } catch (const std::exception& error) {
         LogHookFailure(error);
     }
-    try {
-        host::SendRconReply(connection, packet,
-                            State().EnforcementEnabled
-                                ? L"Thalassovex limits applied and replicated to loaded animals"
-                                : L"Thalassovex disabled; check API log");
-    } catch (const std::exception& error) {
-        LogHookFailure(error);
-    }
+    ReplyOrLogFailure(connection, packet,
+                      State().EnforcementEnabled
+                          ? L"Thalassovex limits applied and replicated to loaded animals"
+                          : L"Thalassovex disabled; check API log");
 }
 
 }  // namespace txl

@@ -6,7 +6,6 @@
 #include "diagnostics/ClassReflection.h"
 #include "diagnostics/InspectSupport.h"
 #include "emugame/ScriptBytes.h"
-#include "emugame/StandardClasses.h"
 #include "support/EmulatedServer.h"
 
 namespace {
@@ -178,41 +177,6 @@ TEST(ClassReflection, ShortEmptyAndCorruptScripts) {
     EXPECT_EQ(
         FunctionNamed(capture, "Negative"),
         json::parse(R"({"bytes":-4,"hex":"","locals":[],"name":"Negative","references":[]})"));
-}
-
-TEST(ClassReflection, StandardProcessorClassHasRichScripts) {
-    EmulatedServer server;
-    auto classes = emu::DefineStandardClasses(server.Game());
-    json capture = txl::CaptureClassReflection(AsClass(classes.processor));
-
-    EXPECT_EQ(
-        Names(capture.at("properties")),
-        (std::vector<std::string>{"SuccessRateCap", "NumberMaxCrafts", "CraftingSkillLevelMulti"}));
-    EXPECT_EQ(Names(capture.at("functions")),
-              (std::vector<std::string>{"ExecuteUbergraph_Thalassovex_Character_BP",
-                                        "ApplyCraftingLimits", "ReceiveTick"}));
-    auto targets = [&](const std::string& function) {
-        std::vector<std::string> found;
-        for (const json& reference : FunctionNamed(capture, function).at("references"))
-            found.push_back(reference.at("target").get<std::string>());
-        return found;
-    };
-    const std::string owner = "Thalassovex_Character_BP_C.";
-    EXPECT_EQ(
-        targets("ExecuteUbergraph_Thalassovex_Character_BP"),
-        (std::vector<std::string>{"local:ExecuteUbergraph_Thalassovex_Character_BP.EntryPoint",
-                                  "property:" + owner + "SuccessRateCap",
-                                  "local:ExecuteUbergraph_Thalassovex_Character_BP."
-                                  "CallFunc_GetCraftingChance_ReturnValue",
-                                  "function:" + owner + "OnCraftFinished__DelegateSignature"}));
-    EXPECT_EQ(targets("ApplyCraftingLimits"),
-              (std::vector<std::string>{"local:ApplyCraftingLimits.NewCap",
-                                        "local:ExecuteUbergraph_Thalassovex_Character_BP."
-                                        "CallFunc_GetCraftingChance_ReturnValue",
-                                        "property:" + owner + "NumberMaxCrafts",
-                                        "local:ApplyCraftingLimits.NewCap",
-                                        "property:" + owner + "SuccessRateCap"}));
-    EXPECT_TRUE(targets("ReceiveTick").empty());
 }
 
 }  // namespace

@@ -50,6 +50,14 @@ std::vector<std::string> FolderEntries(const std::filesystem::path& folder) {
     return names;
 }
 
+emu::ItemSpec ItemOf(emu::Class* cls, bool blueprint, bool engram) {
+    emu::ItemSpec spec;
+    spec.itemClass = cls;
+    spec.blueprint = blueprint;
+    spec.engram = engram;
+    return spec;
+}
+
 std::string AddressHex(const void* object) {
     auto value = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(object));
     std::string hex;

@@ -21,6 +21,8 @@ void WriteBytes(const std::filesystem::path& path, const std::string& text);
 // Names of the entries of a folder, sorted.
 std::vector<std::string> FolderEntries(const std::filesystem::path& folder);
 
+emu::ItemSpec ItemOf(emu::Class* cls, bool blueprint = false, bool engram = false);
+
 // The sixteen hex digits a script holds for an object's address.
 std::string AddressHex(const void* object);
 

@@ -33,14 +33,6 @@ txl::ProcessorProperty LayoutOf(emu::Property* property) {
             reinterpret_cast<FProperty*>(property)};
 }
 
-emu::ItemSpec Spec(emu::Class* cls, bool blueprint = false, bool engram = false) {
-    emu::ItemSpec spec;
-    spec.itemClass = cls;
-    spec.blueprint = blueprint;
-    spec.engram = engram;
-    return spec;
-}
-
 void SetSuccess(emu::Character* creature, float current, float maximum, float replicated) {
     emu::StatusComponent* status = creature->MyCharacterStatusComponent;
     status->CurrentStatusValues[kSuccess] = current;
@@ -115,7 +107,7 @@ class SmallWorld {
     }
 
     void GiveItems(emu::InventoryComponent* inventory, const emu::StandardClasses& standard) {
-        emu::ItemSpec bolt = Spec(standard.limitedBlueprint, true);
+        emu::ItemSpec bolt = txltest::ItemOf(standard.limitedBlueprint, true);
         bolt.id = FItemNetID{7, 4000000000U};
         bolt.customItemId = -1;
         bolt.customDescription =
@@ -123,15 +115,15 @@ class SmallWorld {
             L"Thalassovex crafts remaining: 0/10";
         game_.GiveItem(inventory, bolt);
         emu::ArrayAppend(inventory->InventoryItems, static_cast<emu::Item*>(nullptr));
-        emu::ItemSpec engram = Spec(standard.unlimitedBlueprint, true, true);
+        emu::ItemSpec engram = txltest::ItemOf(standard.unlimitedBlueprint, true, true);
         engram.id = FItemNetID{1, 1};
         game_.GiveItem(inventory, engram);
-        emu::ItemSpec shell = Spec(standard.resource);
+        emu::ItemSpec shell = txltest::ItemOf(standard.resource);
         shell.id = FItemNetID{8, 9};
         shell.customItemId = INT_MAX;
         shell.durability = 0.25f;
         game_.GiveItem(inventory, shell);
-        emu::ItemSpec lantern = Spec(standard.unlimitedBlueprint, true);
+        emu::ItemSpec lantern = txltest::ItemOf(standard.unlimitedBlueprint, true);
         lantern.id = FItemNetID{4294967295U, 0};
         lantern.customItemId = INT_MIN;
         lantern.customDescription = L"Say \"hi\" \\ bye\t";

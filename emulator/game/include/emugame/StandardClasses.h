@@ -35,7 +35,8 @@ T& PropertyValue(void* object, const Property* property) {
 
 // The classes of an ordinary world: a processor creature as the game declares it (float
 // SuccessRateCap, int32 NumberMaxCrafts, float CraftingSkillLevelMulti), an ordinary creature,
-// a storage box, and item classes with and without a craft limit.
+// a storage box, and item classes with and without a craft limit. The processor class carries
+// compiled functions (ProcessorScripts.h).
 struct StandardClasses {
     Class* processor = nullptr;           // "Thalassovex_Character_BP_C"
     Class* creature = nullptr;            // "Strider_Character_BP_C"

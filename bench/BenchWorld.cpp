@@ -1,0 +1,30 @@
+#include "BenchWorld.h"
+
+#include "emuhost/CommandRegistry.h"
+#include "emuhost/HookManager.h"
+#include "emuhost/HostLog.h"
+#include "plugin/HookTable.h"
+#include "plugin/Logger.h"
+#include "plugin/Teardown.h"
+
+namespace txlbench {
+
+BenchWorld::BenchWorld() : game(emu::Game::Instance()) {
+    emuhost::ConfigureLogSinks(false, {});
+    game.Start();
+    game.Reset();
+    classes = emu::DefineStandardClasses(game);
+    txl::CreateLogger();
+    txl::InstallHooks();
+    processor = game.SpawnCreature(classes.processor, 60000);
+    processor->MyCharacterStatusComponent->CurrentStatusValues[11] = 0.4f;
+}
+
+BenchWorld::~BenchWorld() {
+    txl::Teardown();
+    emuhost::HookManager::Instance().Reset();
+    emuhost::CommandRegistry::Instance().Reset();
+    game.Reset();
+}
+
+}  // namespace txlbench

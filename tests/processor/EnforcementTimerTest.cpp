@@ -1,0 +1,132 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "emugame/Allocator.h"
+#include "emugame/GameCalls.h"
+#include "emuhost/CommandRegistry.h"
+#include "plugin/PluginState.h"
+#include "processor/EnforcementTimer.h"
+#include "processor/ProcessorEnforcement.h"
+#include "processor/ProcessorTestWorld.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using txltest::kSuccess;
+using txltest::kTamed;
+
+UObject* AsObject(emu::Character* creature) {
+    return reinterpret_cast<UObject*>(creature);
+}
+
+class EnforcementTimer : public ::testing::Test {
+  protected:
+    emu::Game& Game() { return server.Game(); }
+    emu::Character* TrackedProcessor(float success = -0.7f) {
+        auto* creature = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f}, success);
+        txl::EnforceProcessor(AsObject(creature));
+        return creature;
+    }
+
+    txltest::EmulatedServer server;
+    txltest::InProcessPlugin plugin;
+};
+
+TEST_F(EnforcementTimer, ForgetsDestroyedProcessorsSilently) {
+    auto* gone = TrackedProcessor();
+    auto* kept = TrackedProcessor();
+    Game().DestroyActor(&gone->Base);
+    server.Logs().Clear();
+    Game().Log().Clear();
+    auto live = emu::LiveAllocations();
+    txl::RunEnforcementTimer();
+    EXPECT_EQ(txl::State().TrackedProcessors.size(), 1u);
+    EXPECT_EQ(txl::State().TrackedProcessors.count(AsObject(kept)), 1u);
+    EXPECT_THAT(server.Logs().Messages(), IsEmpty());
+    // The remaining one was unchanged: nothing written, replicated or logged.
+    EXPECT_THAT(Game().Log().Entries(), IsEmpty());
+    EXPECT_EQ(emu::LiveAllocations(), live);
+}
+
+TEST_F(EnforcementTimer, ReenforcesWhatChangedWithoutForcing) {
+    auto* creature = TrackedProcessor();
+    emu::Property* crafts = emu::FindDeclaredProperty(
+        Game(), &creature->Base.Object.ClassPrivate->Base, "NumberMaxCrafts");
+    emu::PropertyValue<int32>(creature, crafts) = 90;
+    creature->MyCharacterStatusComponent->CurrentStatusValues[kSuccess] = 0.4f;
+    Game().Log().Clear();
+    txl::RunEnforcementTimer();
+    EXPECT_EQ(emu::PropertyValue<int32>(creature, crafts), 50);
+    EXPECT_EQ(creature->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], -0.5f);
+    EXPECT_THAT(txltest::Replication(Game()),
+                ElementsAre("ServerSyncReplicatedValues()", "ForceNetUpdate(false,true,false)",
+                            "FlushNetDormancy()", "MulticastProperty(SuccessRateCap,false)",
+                            "MulticastProperty(NumberMaxCrafts,false)",
+                            "MulticastProperty(CraftingSkillLevelMulti,false)"));
+}
+
+TEST_F(EnforcementTimer, DoesNothingWhileDisabled) {
+    auto* gone = TrackedProcessor();
+    auto* kept = TrackedProcessor();
+    Game().DestroyActor(&gone->Base);
+    emu::PropertyValue<int32>(
+        kept, emu::FindDeclaredProperty(Game(), &kept->Base.Object.ClassPrivate->Base,
+                                        "NumberMaxCrafts")) = 90;
+    txl::State().EnforcementEnabled = false;
+    txl::RunEnforcementTimer();
+    EXPECT_EQ(txl::State().TrackedProcessors.size(), 2u);
+    EXPECT_EQ(txltest::ValuesOf(Game(), kept).crafts, 90);
+}
+
+TEST_F(EnforcementTimer, AFailureSwitchesEnforcementOffAndEndsTheWalk) {
+    auto* first = TrackedProcessor();
+    auto* second = TrackedProcessor();
+    for (auto* creature : {first, second})
+        creature->MyCharacterStatusComponent->CurrentStatusValues[kSuccess] = 0.4f;
+    Game().FailCall("ServerSyncReplicatedValues");
+    server.Logs().Clear();
+    txl::RunEnforcementTimer();
+    EXPECT_FALSE(txl::State().EnforcementEnabled);
+    EXPECT_THAT(server.Logs().Messages("error"),
+                ElementsAre("Thalassovex timer disabled after runtime error: Game call failed: "
+                            "ServerSyncReplicatedValues"));
+    // Whichever came first failed; the other was not reached.
+    int lowered = 0;
+    for (auto* creature : {first, second}) {
+        auto* status = creature->MyCharacterStatusComponent;
+        lowered += status->CurrentStatusValues[kSuccess] == -0.5f ? 1 : 0;
+    }
+    EXPECT_EQ(lowered, 1);
+
+    // Later ticks return at once.
+    first->MyCharacterStatusComponent->CurrentStatusValues[kSuccess] = 0.4f;
+    second->MyCharacterStatusComponent->CurrentStatusValues[kSuccess] = 0.4f;
+    txl::RunEnforcementTimer();
+    EXPECT_EQ(first->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], 0.4f);
+    EXPECT_EQ(server.Logs().Messages("error").size(), 1u);
+}
+
+// The host's ticks reach the timer of the loaded library.
+TEST(EnforcementTimerScenario, HostTicksKeepUsedProcessorsWithinLimits) {
+    txltest::EmulatedServer server;
+    txltest::LoadedPluginFolder plugin;
+    emu::Game& game = server.Game();
+    auto* creature = txltest::SpawnProcessor(game, kTamed, {1.0f, 100, 2.0f});
+    auto* untracked = txltest::SpawnProcessor(game, kTamed, {1.0f, 100, 2.0f});
+    emu::calls::ServerMultiUse(game.PlayerController(), &creature->Base.Object, 0);
+    emu::PropertyValue<float>(
+        creature, emu::FindDeclaredProperty(game, &creature->Base.Object.ClassPrivate->Base,
+                                            "SuccessRateCap")) = 0.9f;
+    emuhost::CommandRegistry::Instance().FireTimers();
+    EXPECT_EQ(txltest::ValuesOf(game, creature).chance, 0.5f);
+    EXPECT_EQ(txltest::ValuesOf(game, untracked).chance, 1.0f);
+
+    game.DestroyActor(&creature->Base);
+    server.Logs().Clear();
+    emuhost::CommandRegistry::Instance().FireTimers();
+    emuhost::CommandRegistry::Instance().FireTimers();
+    EXPECT_THAT(server.Logs().Messages(), IsEmpty());
+}
+
+}  // namespace

@@ -1,0 +1,245 @@
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "emugame/StandardClasses.h"
+#include "plugin/PluginState.h"
+#include "processor/ProcessorEnforcement.h"
+#include "processor/ProcessorTestWorld.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using txltest::kSuccess;
+using txltest::kTamed;
+using txltest::kWild;
+using txltest::ProcessorValues;
+
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInfinity = std::numeric_limits<float>::infinity();
+
+const std::vector<std::string> kPropertyReplication = {
+    "FlushNetDormancy()", "MulticastProperty(SuccessRateCap,false)",
+    "MulticastProperty(NumberMaxCrafts,false)", "MulticastProperty(CraftingSkillLevelMulti,false)"};
+const std::vector<std::string> kStatusReplication = {"ServerSyncReplicatedValues()",
+                                                     "ForceNetUpdate(false,true,false)"};
+
+std::vector<std::string> Join(std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+UObject* AsObject(emu::Character* creature) {
+    return reinterpret_cast<UObject*>(creature);
+}
+
+class ProcessorEnforcement : public ::testing::Test {
+  protected:
+    emu::Game& Game() { return server.Game(); }
+    ProcessorValues Enforced(ProcessorValues values) {
+        auto* creature = txltest::SpawnProcessor(Game(), kTamed, values);
+        txl::EnforceProcessorLimits(AsObject(creature), false);
+        return txltest::ValuesOf(Game(), creature);
+    }
+
+    txltest::EmulatedServer server;
+    txltest::InProcessPlugin plugin;
+};
+
+TEST_F(ProcessorEnforcement, PropertiesAreSetToTheCaps) {
+    ProcessorValues high = Enforced({1.0f, 100, 2.0f});
+    EXPECT_EQ(high.chance, 0.5f);
+    EXPECT_EQ(high.crafts, 50);
+    EXPECT_EQ(high.skill, 0.5f);
+
+    // Chance and crafts are raised too; a smaller skill multiplier stays.
+    ProcessorValues low = Enforced({0.25f, 10, 0.25f});
+    EXPECT_EQ(low.chance, 0.5f);
+    EXPECT_EQ(low.crafts, 50);
+    EXPECT_EQ(low.skill, 0.25f);
+
+    // A NaN chance is replaced; NaN and infinite multipliers are left alone.
+    ProcessorValues odd = Enforced({kNaN, 50, kInfinity});
+    EXPECT_EQ(odd.chance, 0.5f);
+    EXPECT_EQ(odd.skill, kInfinity);
+    EXPECT_TRUE(std::isnan(Enforced({kInfinity, 50, kNaN}).skill));
+    EXPECT_EQ(Enforced({-kInfinity, 50, 0.5f}).chance, 0.5f);
+}
+
+TEST_F(ProcessorEnforcement, EightBytePropertiesAreWrittenAsDoubles) {
+    emu::Class* cls = emu::DefineCreatureClass(Game(), "Thalassovex_Character_BP_Double_C",
+                                               {{"SuccessRateCap", "DoubleProperty", 8},
+                                                {"NumberMaxCrafts", "IntProperty", 4},
+                                                {"CraftingSkillLevelMulti", "DoubleProperty", 8}});
+    auto* creature = Game().SpawnCreature(cls, kTamed);
+    auto* chance = emu::FindDeclaredProperty(Game(), &cls->Base, "SuccessRateCap");
+    auto* skill = emu::FindDeclaredProperty(Game(), &cls->Base, "CraftingSkillLevelMulti");
+    emu::PropertyValue<double>(creature, chance) = 0.75;
+    emu::PropertyValue<double>(creature, skill) = 3.0;
+    txl::EnforceProcessorLimits(AsObject(creature), false);
+    EXPECT_EQ(emu::PropertyValue<double>(creature, chance), 0.5);
+    EXPECT_EQ(emu::PropertyValue<double>(creature, skill), 0.5);
+}
+
+TEST_F(ProcessorEnforcement, TeamOwnedSuccessStatusIsLoweredAndSynchronised) {
+    auto* creature = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f});
+    txltest::SetSuccess(creature, 0.4f, -0.7f, 0.25f);
+    emu::StatusComponent* status = creature->MyCharacterStatusComponent;
+    status->CurrentStatusValues[kSuccess - 1] = 5.0f;
+    txl::EnforceProcessorLimits(AsObject(creature), false);
+    EXPECT_EQ(status->CurrentStatusValues[kSuccess], -0.5f);
+    EXPECT_EQ(status->MaxStatusValues[kSuccess], -0.7f);
+    EXPECT_EQ(status->ReplicatedGlobalMaxStatusValues[kSuccess], -0.5f);
+    EXPECT_EQ(status->CurrentStatusValues[kSuccess - 1], 5.0f);
+    // First sight of the class: the properties are replicated although they were at the caps.
+    EXPECT_EQ(txltest::Replication(Game()), Join(kStatusReplication, kPropertyReplication));
+
+    // Only the replicated maximum above the limit still triggers the synchronisation.
+    Game().Log().Clear();
+    txltest::SetSuccess(creature, -0.5f, -0.5f, kNaN);
+    txl::EnforceProcessorLimits(AsObject(creature), false);
+    EXPECT_THAT(txltest::Replication(Game()), IsEmpty());
+    status->ReplicatedGlobalMaxStatusValues[kSuccess] = 0.0f;
+    txl::EnforceProcessorLimits(AsObject(creature), false);
+    EXPECT_EQ(txltest::Replication(Game()), kStatusReplication);
+}
+
+TEST_F(ProcessorEnforcement, StatusBelowTheLimitIsSynchronisedOnlyWhenForced) {
+    auto* creature = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, -0.7f);
+    txl::EnforceProcessorLimits(AsObject(creature), false);
+    EXPECT_EQ(creature->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], -0.7f);
+    EXPECT_EQ(txltest::Replication(Game()), kPropertyReplication);
+
+    Game().Log().Clear();
+    txl::EnforceProcessorLimits(AsObject(creature), false);
+    EXPECT_THAT(txltest::Replication(Game()), IsEmpty());
+
+    txl::EnforceProcessorLimits(AsObject(creature), true);
+    EXPECT_EQ(txltest::Replication(Game()), Join(kStatusReplication, kPropertyReplication));
+    EXPECT_EQ(creature->MyCharacterStatusComponent->MaxStatusValues[kSuccess], -0.7f);
+}
+
+TEST_F(ProcessorEnforcement, WildProcessorKeepsItsStatus) {
+    auto* creature = txltest::SpawnProcessor(Game(), kWild, {1.0f, 100, 2.0f}, 0.4f);
+    txl::EnforceProcessorLimits(AsObject(creature), true);
+    EXPECT_EQ(txltest::ValuesOf(Game(), creature).chance, 0.5f);
+    EXPECT_EQ(creature->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], 0.4f);
+    EXPECT_EQ(txltest::Replication(Game()), kPropertyReplication);
+
+    // 49999 is still wild, 50000 is a team.
+    creature->Base.TargetingTeam = 49999;
+    txl::EnforceProcessorLimits(AsObject(creature), false);
+    EXPECT_EQ(creature->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], 0.4f);
+    creature->Base.TargetingTeam = 50000;
+    txl::EnforceProcessorLimits(AsObject(creature), false);
+    EXPECT_EQ(creature->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], -0.5f);
+}
+
+TEST_F(ProcessorEnforcement, ClampLineOnFirstSightAndOnChangeOnly) {
+    auto* first = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f});
+    auto* second = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.25f});
+    txl::EnforceProcessorLimits(AsObject(first), false);
+    txl::EnforceProcessorLimits(AsObject(second), false);
+    txl::EnforceProcessorLimits(AsObject(first), false);
+    EXPECT_THAT(server.Logs().Messages("info"),
+                ElementsAre(::testing::StartsWith("Thalassovex reflected property"),
+                            ::testing::StartsWith("Thalassovex reflected property"),
+                            ::testing::StartsWith("Thalassovex reflected property"),
+                            ::testing::StartsWith("Thalassovex processor fields validated"),
+                            "Thalassovex processor clamped: chance 1 -> 0.5, crafts 100 -> 50, "
+                            "skill 2 -> 0.5"));
+
+    // A change after the first sight logs again, with what was there before.
+    emu::Property* crafts = emu::FindDeclaredProperty(
+        Game(), &first->Base.Object.ClassPrivate->Base, "NumberMaxCrafts");
+    emu::PropertyValue<int32>(second, crafts) = 7;
+    server.Logs().Clear();
+    txl::EnforceProcessorLimits(AsObject(second), false);
+    EXPECT_THAT(server.Logs().Messages("info"),
+                ElementsAre("Thalassovex processor clamped: chance 0.5 -> 0.5, crafts 7 -> 50, "
+                            "skill 0.25 -> 0.25"));
+}
+
+TEST_F(ProcessorEnforcement, LimitsFollowTheSettingsInForce) {
+    txl::State().MaxChanceFraction = 0.25f;
+    txl::State().MaxCrafts = 3;
+    auto* creature = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, 0.0f);
+    txl::EnforceProcessorLimits(AsObject(creature), false);
+    ProcessorValues values = txltest::ValuesOf(Game(), creature);
+    EXPECT_EQ(values.chance, 0.25f);
+    EXPECT_EQ(values.crafts, 3);
+    EXPECT_EQ(values.skill, 0.25f);
+    EXPECT_EQ(creature->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], -0.75f);
+}
+
+TEST_F(ProcessorEnforcement, NothingHappensWhileDisabledOrForOtherCreatures) {
+    auto* processor = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f}, 0.4f);
+    auto* other = Game().SpawnCreature(emu::DefineStandardClasses(Game()).creature, kTamed);
+    other->MyCharacterStatusComponent->CurrentStatusValues[kSuccess] = 0.4f;
+    txl::EnforceProcessorLimits(AsObject(other), true);
+    EXPECT_EQ(other->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], 0.4f);
+    txl::EnforceProcessorLimits(nullptr, true);
+
+    txl::State().EnforcementEnabled = false;
+    txl::EnforceProcessorLimits(AsObject(processor), true);
+    EXPECT_EQ(txltest::ValuesOf(Game(), processor).crafts, 100);
+    EXPECT_EQ(processor->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], 0.4f);
+    EXPECT_THAT(Game().Log().Entries(), IsEmpty());
+    EXPECT_TRUE(txl::State().ProcessorLayouts.empty());
+}
+
+TEST_F(ProcessorEnforcement, AClassThatFailsDiscoveryIsReportedOnceAndNeverAdjusted) {
+    emu::Class* cls = emu::DefineCreatureClass(Game(), "Thalassovex_Character_BP_Broken_C",
+                                               {{"SuccessRateCap"}, {"CraftingSkillLevelMulti"}});
+    auto* first = Game().SpawnCreature(cls, kTamed);
+    auto* second = Game().SpawnCreature(cls, kTamed);
+    first->MyCharacterStatusComponent->CurrentStatusValues[kSuccess] = 0.4f;
+    txl::EnforceProcessorLimits(AsObject(first), true);
+    txl::EnforceProcessorLimits(AsObject(second), true);
+    txl::EnforceProcessorLimits(AsObject(first), true);
+    EXPECT_THAT(server.Logs().Messages("error"),
+                ElementsAre("Thalassovex limits NOT applied to Thalassovex_Character_BP_Broken_C: "
+                            "Required processor property is missing"));
+    EXPECT_EQ(first->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], 0.4f);
+    EXPECT_THAT(Game().Log().Entries(), IsEmpty());
+    EXPECT_TRUE(txl::State().EnforcementEnabled);
+}
+
+TEST_F(ProcessorEnforcement, ProcessorsAreTrackedAndAFailureSwitchesEnforcementOff) {
+    auto* processor = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f}, 0.4f);
+    auto* other = Game().SpawnCreature(emu::DefineStandardClasses(Game()).creature, kTamed);
+    txl::EnforceProcessor(AsObject(other));
+    EXPECT_TRUE(txl::State().TrackedProcessors.empty());
+
+    // Tracked even while enforcement is off, and left unchanged.
+    txl::State().EnforcementEnabled = false;
+    txl::EnforceProcessor(AsObject(processor));
+    ASSERT_EQ(txl::State().TrackedProcessors.count(AsObject(processor)), 1u);
+    EXPECT_EQ(txltest::ValuesOf(Game(), processor).crafts, 100);
+
+    txl::State().EnforcementEnabled = true;
+    Game().FailCall("ServerSyncReplicatedValues");
+    txl::EnforceProcessor(AsObject(processor));
+    EXPECT_FALSE(txl::State().EnforcementEnabled);
+    EXPECT_THAT(server.Logs().Messages("error"),
+                ElementsAre("Thalassovex limiter disabled after runtime error: Game call failed: "
+                            "ServerSyncReplicatedValues"));
+    // The properties had been set before the status step failed; nothing is rolled back.
+    EXPECT_EQ(txltest::ValuesOf(Game(), processor).crafts, 50);
+}
+
+TEST_F(ProcessorEnforcement, AReusedAddressReplacesTheStaleReference) {
+    auto* processor = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f});
+    FWeakObjectPtr stale{12345, 1};
+    txl::State().TrackedProcessors[AsObject(processor)] = stale;
+    txl::EnforceProcessor(AsObject(processor));
+    const FWeakObjectPtr& weak = txl::State().TrackedProcessors.at(AsObject(processor));
+    EXPECT_EQ(weak.ObjectIndex, processor->Base.Object.InternalIndex);
+    EXPECT_EQ(Game().ResolveWeak(weak), &processor->Base.Object);
+}
+
+}  // namespace

@@ -1,0 +1,226 @@
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+#include <string>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "emugame/Allocator.h"
+#include "emugame/GameCalls.h"
+#include "emugame/StandardClasses.h"
+#include "emuhost/HookManager.h"
+#include "emuhost/NameRegistry.h"
+#include "processor/ProcessorTestWorld.h"
+
+// The status and level-up detours as the game meets them, with the plug-in library loaded.
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using txltest::kSuccess;
+using txltest::kTamed;
+using txltest::kWild;
+
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+const char* kCanLevelUp =
+    "UPrimalCharacterStatusComponent.CanLevelUp(EPrimalCharacterStatusValue::Type,bool)";
+
+// Counts the game's own level-up tests below the plug-in's detour.
+int gameLevelUpCalls = 0;
+void* gameLevelUp = nullptr;
+bool CountingLevelUp(emu::StatusComponent* component, int status, bool flag) {
+    ++gameLevelUpCalls;
+    return reinterpret_cast<bool (*)(emu::StatusComponent*, int, bool)>(gameLevelUp)(component,
+                                                                                     status, flag);
+}
+
+float Current(emu::Character* creature, int status = kSuccess) {
+    return emu::calls::BPGetCurrentStatusValue(creature->MyCharacterStatusComponent, status);
+}
+float Maximum(emu::Character* creature, int status = kSuccess) {
+    return emu::calls::BPGetMaxStatusValue(creature->MyCharacterStatusComponent, status);
+}
+bool LevelUp(emu::Character* creature, int status = kSuccess) {
+    return emu::calls::CanLevelUp(creature->MyCharacterStatusComponent, status, false);
+}
+
+class StatusDetours : public ::testing::Test {
+  protected:
+    void Load(const std::string& config = "{}") {
+        plugin = std::make_unique<txltest::LoadedPluginFolder>(config);
+    }
+    emu::Game& Game() { return server.Game(); }
+
+    txltest::EmulatedServer server;
+    std::unique_ptr<txltest::LoadedPluginFolder> plugin;
+};
+
+TEST_F(StatusDetours, CurrentSuccessOfAProcessorIsClippedAndEnforced) {
+    Load();
+    auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f}, 0.4f);
+    auto* wild = txltest::SpawnProcessor(Game(), kWild, {0.5f, 50, 0.5f}, 0.4f);
+    auto* other = Game().SpawnCreature(emu::DefineStandardClasses(Game()).creature, kTamed);
+    txltest::SetSuccess(other, 0.4f, 0.4f, 0.4f);
+    tamed->MyCharacterStatusComponent->CurrentStatusValues[kSuccess - 1] = 0.4f;
+
+    EXPECT_EQ(Current(tamed, kSuccess - 1), 0.4f);
+    EXPECT_THAT(Game().Log().Entries(), IsEmpty());
+    EXPECT_EQ(Current(tamed), -0.5f);
+    // The read enforced the creature: stored status and properties are at the limits.
+    EXPECT_EQ(tamed->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], -0.5f);
+    EXPECT_EQ(txltest::ValuesOf(Game(), tamed).crafts, 50);
+
+    EXPECT_EQ(Current(wild), -0.5f);
+    EXPECT_EQ(wild->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], 0.4f);
+    EXPECT_EQ(Current(other), 0.4f);
+
+    txltest::SetSuccess(tamed, -0.7f, -0.7f, -0.7f);
+    EXPECT_EQ(Current(tamed), -0.7f);
+    tamed->MyCharacterStatusComponent->CurrentStatusValues[kSuccess] = kNaN;
+    EXPECT_TRUE(std::isnan(Current(tamed)));
+}
+
+TEST_F(StatusDetours, MaximumSuccessIsClippedWithoutEnforcing) {
+    Load();
+    auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f}, 0.4f);
+    EXPECT_EQ(Maximum(tamed), -0.5f);
+    EXPECT_EQ(Maximum(tamed, kSuccess - 1), 0.0f);
+    EXPECT_EQ(tamed->MyCharacterStatusComponent->MaxStatusValues[kSuccess], 0.4f);
+    EXPECT_EQ(txltest::ValuesOf(Game(), tamed).crafts, 100);
+    EXPECT_THAT(Game().Log().Entries(), IsEmpty());
+    tamed->MyCharacterStatusComponent->MaxStatusValues[kSuccess] = kNaN;
+    EXPECT_TRUE(std::isnan(Maximum(tamed)));
+}
+
+TEST_F(StatusDetours, LevelUpIsRefusedAtTheCapWithoutAskingTheGame) {
+    emuhost::HookManager::Instance().InstallHook(
+        kCanLevelUp, reinterpret_cast<void*>(&CountingLevelUp), &gameLevelUp);
+    Load();
+    auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, -0.5f);
+    EXPECT_FALSE(LevelUp(tamed));
+    EXPECT_EQ(gameLevelUpCalls, 0);
+    EXPECT_TRUE(LevelUp(tamed, kSuccess - 1));
+    EXPECT_EQ(gameLevelUpCalls, 1);
+
+    txltest::SetSuccess(tamed, -0.6f, -0.6f, -0.6f);
+    EXPECT_TRUE(LevelUp(tamed));
+    tamed->MyCharacterStatusComponent->MaxStatusValues[kSuccess] = kNaN;
+    EXPECT_TRUE(LevelUp(tamed));
+    EXPECT_EQ(gameLevelUpCalls, 3);
+    // The game's own answer is passed on, whatever it is.
+    tamed->MyCharacterStatusComponent->MaxStatusValues[kSuccess] = -0.6f;
+    tamed->MyCharacterStatusComponent->LevelUpPointsAvailable = 0;
+    EXPECT_FALSE(LevelUp(tamed));
+}
+
+TEST_F(StatusDetours, LevelUpsAtTheCapPassWhenBlockingIsOff) {
+    Load(R"({"BlockLevelUpsAtCap": false})");
+    auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, 0.4f);
+    EXPECT_TRUE(LevelUp(tamed));
+}
+
+TEST_F(StatusDetours, DisabledPluginPassesTheGameThrough) {
+    Load(R"({"Enabled": false})");
+    auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f}, 0.4f);
+    EXPECT_EQ(Current(tamed), 0.4f);
+    EXPECT_EQ(Maximum(tamed), 0.4f);
+    EXPECT_TRUE(LevelUp(tamed));
+    EXPECT_EQ(txltest::ValuesOf(Game(), tamed).crafts, 100);
+}
+
+TEST_F(StatusDetours, StartOfPlayAndUseEnforceAroundTheGame) {
+    Load();
+    auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f}, 0.4f);
+    emu::calls::BeginPlay(tamed);
+    std::vector<std::string> calls;
+    for (const auto& entry : Game().Log().Entries()) calls.push_back(entry.call);
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.front(), "BeginPlay");
+    EXPECT_EQ(txltest::ValuesOf(Game(), tamed).chance, 0.5f);
+    EXPECT_EQ(tamed->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], -0.5f);
+
+    // Use: enforced (forced) before and after the game's own handling.
+    Game().Log().Clear();
+    emu::calls::ServerMultiUse(Game().PlayerController(), &tamed->Base.Object, 3);
+    calls.clear();
+    for (const auto& entry : Game().Log().Entries()) calls.push_back(entry.call);
+    std::vector<std::string> forced = {"ServerSyncReplicatedValues", "ForceNetUpdate",
+                                       "FlushNetDormancy",           "MulticastProperty",
+                                       "MulticastProperty",          "MulticastProperty"};
+    std::vector<std::string> expected = forced;
+    expected.push_back("ServerMultiUse_Implementation");
+    expected.insert(expected.end(), forced.begin(), forced.end());
+    EXPECT_EQ(calls, expected);
+
+    // Any other used object is left to the game.
+    Game().Log().Clear();
+    auto* box = Game().SpawnContainer(emu::DefineStandardClasses(Game()).storage);
+    emu::calls::ServerMultiUse(Game().PlayerController(), &box->Base.Object, 0);
+    EXPECT_EQ(Game().Log().Entries().size(), 1u);
+}
+
+TEST_F(StatusDetours, FailuresOfTheDetoursOwnWorkLeaveTheGamesAnswer) {
+    emuhost::HookManager::Instance().InstallHook(
+        kCanLevelUp, reinterpret_cast<void*>(&CountingLevelUp), &gameLevelUp);
+    Load();
+    auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, 0.4f);
+    auto live = emu::LiveAllocations();
+
+    // An engine allocation failing inside the plug-in's name look-up.
+    emu::FailNextAllocations(1);
+    EXPECT_EQ(Maximum(tamed), 0.4f);
+    emu::FailNextAllocations(1);
+    EXPECT_TRUE(LevelUp(tamed));
+    EXPECT_EQ(gameLevelUpCalls, 1);
+    emu::FailNextAllocations(1);
+    EXPECT_EQ(Current(tamed), 0.4f);
+    EXPECT_EQ(emu::LiveAllocations(), live);
+
+    // A host look-up failing.
+    emuhost::NameRegistry::Instance().FailResolution("UActorComponent.OwnerPrivate");
+    EXPECT_EQ(Maximum(tamed), 0.4f);
+    EXPECT_TRUE(LevelUp(tamed));
+    EXPECT_EQ(gameLevelUpCalls, 2);
+    emuhost::NameRegistry::Instance().ClearFaults();
+
+    const std::string hookFailed =
+        "Thalassovex hook failed: Host call failed for 'UActorComponent.OwnerPrivate'";
+    EXPECT_THAT(server.Logs().Messages("error"),
+                ElementsAre("Thalassovex hook failed: std::bad_alloc",
+                            "Thalassovex hook failed: std::bad_alloc",
+                            "Thalassovex hook failed: std::bad_alloc", hookFailed, hookFailed));
+    // None of these boundaries switches the limiter off.
+    EXPECT_EQ(Maximum(tamed), -0.5f);
+    EXPECT_FALSE(LevelUp(tamed));
+}
+
+TEST_F(StatusDetours, TheGamesOwnFailuresPassThrough) {
+    Load();
+    auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, -0.7f);
+    Game().FailCall("BPGetCurrentStatusValue");
+    EXPECT_THROW(Current(tamed), std::runtime_error);
+    Game().FailCall("BPGetMaxStatusValue");
+    EXPECT_THROW(Maximum(tamed), std::runtime_error);
+    Game().FailCall("CanLevelUp");
+    EXPECT_THROW(LevelUp(tamed), std::runtime_error);
+    EXPECT_THAT(server.Logs().Messages("error"), IsEmpty());
+    EXPECT_EQ(Current(tamed), -0.7f);
+}
+
+TEST_F(StatusDetours, AFailedEnforcementOnARead) {
+    Load();
+    auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, 0.4f);
+    Game().FailCall("ServerSyncReplicatedValues");
+    // Switched off, but the value read is still clipped.
+    EXPECT_EQ(Current(tamed), -0.5f);
+    EXPECT_THAT(server.Logs().Messages("error"),
+                ElementsAre("Thalassovex conversion enforcement failed: Game call failed: "
+                            "ServerSyncReplicatedValues"));
+    txltest::SetSuccess(tamed, 0.4f, 0.4f, 0.4f);
+    EXPECT_EQ(Current(tamed), 0.4f);
+    EXPECT_EQ(Maximum(tamed), 0.4f);
+    EXPECT_EQ(tamed->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], 0.4f);
+}
+
+}  // namespace
