@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <exception>
 
 #include "crafting/CounterParts.h"
 #include "host/EngineNames.h"
@@ -18,7 +19,13 @@ struct NewCounterEntry {
     NewCounterEntry() = default;
     NewCounterEntry(const NewCounterEntry&) = delete;
     NewCounterEntry& operator=(const NewCounterEntry&) = delete;
-    ~NewCounterEntry() { host::ReleaseBuffer(Data.CustomDataFloats.Data); }
+    ~NewCounterEntry() {
+        // A failing release leaks a few bytes; escaping a destructor would end the server.
+        try {
+            host::ReleaseBuffer(Data.CustomDataFloats.Data);
+        } catch (const std::exception&) {
+        }
+    }
 
     void AppendFloat(float value) {
         TArray<float>& floats = Data.CustomDataFloats;

@@ -71,6 +71,7 @@ void CompleteCraft(const CountedCraft& craft) {
     auto* source =
         reinterpret_cast<UPrimalItem*>(crafting::ResolveWeakReference(craft.SourceReference));
     if (source == nullptr) return;
+    const FItemNetID sourceId = crafting::ItemIdOf(source);
     RefreshBlueprintCounter(source);
     const std::int32_t counted = std::min(craft.Used + 1, craft.Maximum);
     // The game's craft may have replaced the record; only a record still valid is written.
@@ -88,9 +89,8 @@ void CompleteCraft(const CountedCraft& craft) {
         AnnounceItem(item);
     }
     if (State().Config.DebugLogging) {
-        const FItemNetID id = crafting::ItemIdOf(source);
-        Log().info("TXL craft completed: source {}:{} {}/{}", id.ItemID1, id.ItemID2, counted,
-                   craft.Maximum);
+        Log().info("TXL craft completed: source {}:{} {}/{}", sourceId.ItemID1, sourceId.ItemID2,
+                   counted, craft.Maximum);
     }
 }
 

@@ -226,18 +226,4 @@ TEST_F(CraftCounterTest, InventoryRefreshAnnouncesOnlyChangedItems) {
     txl::RefreshInventoryCounters(nullptr);
 }
 
-TEST_F(CraftCounterTest, EveryBufferIsReleased) {
-    txl::State().Config.DebugLogging = true;
-    txl::State().AdoptionCounts["1:2"] = 2;
-    emu::Item* bolt = world.GiveBolt();
-    world.GiveBlueprint(world.Classes().unlimitedBlueprint, world.ProcessorInventory(), 1, 2);
-    txltest::SetCustomDescription(bolt, L"x\nThalassovex crafts used: 1/2");
-    for (int i = 0; i < 3; ++i) {
-        txl::RefreshInventoryCounters(reinterpret_cast<UObject*>(world.Processor()));
-        txl::IsBlueprintExhausted(Plugin(bolt));
-    }
-    world.Game().Reset();
-    EXPECT_EQ(emu::LiveAllocations(), world.Baseline());
-}
-
 }  // namespace

@@ -94,8 +94,8 @@ TEST_F(CraftingDetoursTest, QueueableCraftsAreClampedToWhatIsLeft) {
 emu::Item* gShortened = nullptr;
 std::vector<float> gReplacement;
 int FinishAndReplaceRecord(emu::Item* item) {
-    int result = reinterpret_cast<int (*)(emu::Item*)>(
-        GameStandIn<&FinishAndReplaceRecord>::original)(item);
+    int result =
+        reinterpret_cast<int (*)(emu::Item*)>(GameStandIn<&FinishAndReplaceRecord>::original)(item);
     FCustomItemData& entry = gShortened->CustomItemDatas.Data[0];
     emu::ArrayRelease(entry.CustomDataFloats);
     // Exactly as large as it needs to be, so a write past it is caught.

@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+
+#include "crafting/CraftingScenario.h"
+#include "crafting/FunctionOverride.h"
+#include "emugame/GameCalls.h"
+
+namespace {
+
+using txltest::CounterFloats;
+using txltest::CounterLine;
+using txltest::CraftingScenario;
+using txltest::CustomDescription;
+using txltest::Key;
+
+std::vector<std::string> Completed(const std::string& key, int from, int to, int maximum) {
+    std::vector<std::string> lines;
+    for (int used = from; used <= to; ++used) {
+        lines.push_back("TXL craft completed: source " + key + " " + std::to_string(used) + "/" +
+                        std::to_string(maximum));
+    }
+    return lines;
+}
+
+TEST(CraftingScenario, TypicalRoadCountsClampsAndRetainsTheExhaustedBlueprint) {
+    CraftingScenario s(R"({"DebugLogging": true})");
+    emu::Item* bolt = s.world.GiveBolt();
+    const std::string key = Key(bolt);
+    s.BeginPlay();
+    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 0.0f}));
+    EXPECT_EQ(bolt->CustomItemID, 9);
+    EXPECT_EQ(CustomDescription(bolt), CounterLine(10, 10));
+    EXPECT_EQ(s.CounterLines(), std::vector<std::string>{"TXL counter attached: " + key + " 0/10"});
+
+    // Each craft counts once, although the game's own count recorded it as well.
+    s.Craft(bolt, 7);
+    s.Game().AdvanceCrafting(14.0);
+    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 7.0f}));
+    EXPECT_EQ(bolt->CustomItemID, 2);
+    EXPECT_EQ(CustomDescription(bolt), CounterLine(3, 10));
+    EXPECT_EQ(s.ProcessorItemCount(), 8);
+
+    s.Craft(bolt, 2);
+    EXPECT_EQ(s.Maximum(bolt), 1);
+    s.Game().AdvanceCrafting(4.0);
+    s.Craft(bolt);
+    EXPECT_EQ(s.Maximum(bolt), 0);
+    s.Game().AdvanceCrafting(2.0);
+
+    ASSERT_TRUE(s.InProcessorInventory(bolt));
+    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 10.0f}));
+    EXPECT_EQ(bolt->CustomItemID, -1);
+    EXPECT_EQ(CustomDescription(bolt), CounterLine(0, 10) + L" - Craft limit reached");
+    EXPECT_EQ(s.JournalCount("RemoveItem"), 0u);
+    auto expected = Completed(key, 1, 9, 10);
+    expected.insert(expected.begin(), "TXL counter attached: " + key + " 0/10");
+    expected.push_back("TXL retained exhausted blueprint " + key);
+    expected.push_back("TXL craft completed: source " + key + " 10/10");
+    EXPECT_EQ(s.CounterLines(), expected);
+
+    // From now on every craft is stopped before the game starts it.
+    s.Craft(bolt);
+    EXPECT_EQ(s.JournalCount("CraftBlueprint"), 10u);
+    auto stops = s.Game().Log().Calls("StopCraftingRepairing");
+    ASSERT_EQ(stops.size(), 1u);
+    EXPECT_EQ(stops[0].arguments, "false");
+    EXPECT_EQ(bolt->CraftQueue, 0);
+    EXPECT_EQ(s.Maximum(bolt), 0);
+    bolt->CraftQueue = 1;
+    EXPECT_EQ(emu::calls::FinishCraftingBlueprint(bolt), 0);
+    EXPECT_EQ(s.JournalCount("StopCraftingRepairing"), 2u);
+    EXPECT_EQ(s.ProcessorItemCount(), 11);
+    EXPECT_TRUE(s.Errors().empty());
+    EXPECT_TRUE(s.ReleasedEverything());
+}
+
+TEST(CraftingScenario, ExhaustedBlueprintIsLeftToTheGameToDestroy) {
+    CraftingScenario s(R"({"DebugLogging": true, "DestroyExhaustedBlueprints": true})");
+    emu::Item* bolt = s.world.GiveBolt();
+    const std::string key = Key(bolt);
+    s.BeginPlay();
+    s.Craft(bolt, 10);
+    s.Game().AdvanceCrafting(20.0);
+
+    EXPECT_FALSE(s.InProcessorInventory(bolt));
+    EXPECT_EQ(s.ProcessorItemCount(), 10);
+    auto removals = s.Game().Log().Calls("RemoveItem");
+    ASSERT_EQ(removals.size(), 1u);
+    EXPECT_EQ(removals[0].arguments, key + ",false,false,true,false");
+    // The last craft is not counted: its source is gone.
+    auto expected = Completed(key, 1, 9, 10);
+    expected.insert(expected.begin(), "TXL counter attached: " + key + " 0/10");
+    EXPECT_EQ(s.CounterLines(), expected);
+    EXPECT_TRUE(s.ReleasedEverything());
+}
+
+TEST(CraftingScenario, AdoptedUnlimitedBlueprintIsCountedToExhaustion) {
+    CraftingScenario s(R"({"MaxCraftingsPerBlueprint": 4, "AdoptTestBlueprints": {"7:8": 2}})");
+    emu::Item* lantern = s.world.GiveBlueprint(s.world.Classes().unlimitedBlueprint,
+                                               s.world.ProcessorInventory(), 7, 8);
+    s.BeginPlay();
+    EXPECT_EQ(CounterFloats(lantern), (std::vector<float>{1.0f, 4.0f, 2.0f}));
+    EXPECT_EQ(s.Maximum(lantern), 2);  // the game sets no limit of its own
+
+    // Three queued, two left: the third is stopped when it would finish.
+    s.Craft(lantern, 3);
+    s.Game().AdvanceCrafting(6.0);
+    EXPECT_EQ(CounterFloats(lantern), (std::vector<float>{1.0f, 4.0f, 4.0f}));
+    EXPECT_EQ(lantern->CustomItemID, -1);
+    EXPECT_EQ(CustomDescription(lantern), CounterLine(0, 4) + L" - Craft limit reached");
+    EXPECT_EQ(s.ProcessorItemCount(), 3);
+    EXPECT_EQ(s.JournalCount("StopCraftingRepairing"), 1u);
+    EXPECT_EQ(lantern->CraftQueue, 0);
+    s.Craft(lantern);
+    EXPECT_EQ(s.JournalCount("CraftBlueprint"), 3u);
+    EXPECT_TRUE(s.ReleasedEverything());
+}
+
+TEST(CraftingScenario, SharedCopyCraftsAgainstItsSourcesCounter) {
+    CraftingScenario s(R"({"DebugLogging": true})");
+    emu::Item* source = s.world.GiveBolt();
+    const std::string key = Key(source);
+    s.BeginPlay();
+    emu::ItemContainer* box = s.world.SpawnBox();
+    s.world.MoveItem(source, box->MyInventoryComponent);
+    emu::Item* copy = s.world.GiveBolt();
+    s.Game().AddSharingEntry(copy, source, box);
+    s.BeginPlay();
+    EXPECT_EQ(CounterFloats(copy), (std::vector<float>{1.0f, 10.0f, 0.0f}));
+
+    s.Craft(copy, 2);
+    s.Game().AdvanceCrafting(4.0);
+    EXPECT_EQ(CounterFloats(source), (std::vector<float>{1.0f, 10.0f, 2.0f}));
+    EXPECT_EQ(source->CustomItemID, 7);
+    EXPECT_EQ(CounterFloats(copy), CounterFloats(source));
+    EXPECT_EQ(copy->CustomItemID, 7);
+    EXPECT_EQ(CustomDescription(copy), CounterLine(8, 10));
+    EXPECT_EQ(CustomDescription(source), CounterLine(8, 10));
+    auto announced = s.Game().Log().Calls("UpdatedItem");
+    ASSERT_GE(announced.size(), 2u);
+    EXPECT_EQ(announced[announced.size() - 2].target, source);
+    EXPECT_EQ(announced.back().target, copy);
+
+    // The copy's own count runs out on the last craft: the game removes the copy, and the
+    // source is counted to its end.
+    s.Craft(copy, 8);
+    s.Game().AdvanceCrafting(16.0);
+    EXPECT_FALSE(s.InProcessorInventory(copy));
+    EXPECT_EQ(CounterFloats(source), (std::vector<float>{1.0f, 10.0f, 10.0f}));
+    EXPECT_EQ(source->CustomItemID, -1);
+    EXPECT_EQ(s.Game().Log().Calls("UpdatedItem").back().target, source);
+    EXPECT_EQ(s.CounterLines().back(), "TXL craft completed: source " + key + " 10/10");
+
+    emu::Item* another = s.world.GiveBolt();
+    s.Game().AddSharingEntry(another, source, box);
+    s.Craft(another);
+    EXPECT_EQ(another->CraftQueue, 0);
+    EXPECT_EQ(s.JournalCount("StopCraftingRepairing"), 1u);
+    EXPECT_TRUE(s.ReleasedEverything());
+}
+
+TEST(CraftingScenario, CopyWithoutItsSourceIsRefusedAndMayQueueNothing) {
+    CraftingScenario s("{}");
+    emu::Item* elsewhere = s.world.GiveBlueprint(s.world.Classes().limitedBlueprint, nullptr);
+    emu::Item* copy = s.world.GiveBolt();
+    s.Game().AddSharingEntry(copy, elsewhere, s.world.SpawnBox());
+
+    s.Craft(copy);
+    EXPECT_EQ(copy->CraftQueue, 0);
+    EXPECT_EQ(s.JournalCount("CraftBlueprint"), 0u);
+    EXPECT_EQ(s.JournalCount("StopCraftingRepairing"), 1u);
+    EXPECT_EQ(s.Maximum(copy), 0);  // the game alone would allow 10
+    copy->CraftQueue = 1;
+    EXPECT_EQ(emu::calls::FinishCraftingBlueprint(copy), 0);
+    EXPECT_EQ(s.JournalCount("FinishCraftingBlueprint"), 0u);
+    EXPECT_TRUE(s.ReleasedEverything());
+}
+
+TEST(CraftingScenario, FailedCounterUpdateIsLoggedAndTheGamesCallGoesOn) {
+    CraftingScenario s("{}");
+    emu::Item* bolt = s.world.GiveBolt();
+    s.Game().FailCall("SetCustomItemData");
+    emu::calls::UpdatedItem(bolt, true, false);
+    EXPECT_EQ(s.Errors(),
+              std::vector<std::string>{
+                  "Thalassovex counter update failed: Game call failed: SetCustomItemData"});
+    auto calls = s.Game().Log().Calls("UpdatedItem");
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].target, bolt);
+    EXPECT_EQ(calls[0].arguments, "true,false");
+    EXPECT_TRUE(CounterFloats(bolt).empty());
+
+    // Neither the refresh flag nor the switch was left behind.
+    emu::calls::UpdatedItem(bolt, false, false);
+    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 0.0f}));
+    EXPECT_EQ(s.Errors().size(), 1u);
+    EXPECT_TRUE(s.ReleasedEverything());
+}
+
+txltest::FunctionOverride* gSetData = nullptr;
+emu::Item* gAnnounced = nullptr;
+void SetDataAndAnnounce(emu::Item* item, const FCustomItemData* data) {
+    gSetData->Original<void(emu::Item*, const FCustomItemData*)>()(item, data);
+    if (gAnnounced != nullptr)
+        emu::calls::UpdatedItem(std::exchange(gAnnounced, nullptr), false, false);
+}
+
+TEST(CraftingScenario, UpdatedItemDuringACounterUpdateGoesStraightToTheGame) {
+    CraftingScenario s("{}");
+    txltest::FunctionOverride override("UPrimalItem.SetCustomItemData(FCustomItemData&)",
+                                       &SetDataAndAnnounce);
+    gSetData = &override;
+    emu::Item* bolt = s.world.GiveBolt();
+    emu::Item* other = s.world.GiveBolt();
+    gAnnounced = other;
+    emu::calls::UpdatedItem(bolt, false, false);
+
+    auto calls = s.Game().Log().Calls("UpdatedItem");
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].target, other);
+    EXPECT_EQ(calls[1].target, bolt);
+    EXPECT_EQ(CounterFloats(bolt).size(), 3u);
+    EXPECT_TRUE(CounterFloats(other).empty());
+    emu::calls::UpdatedItem(other, false, false);
+    EXPECT_EQ(CounterFloats(other).size(), 3u);
+}
+
+}  // namespace
