@@ -1,0 +1,46 @@
+#include "CommandTable.h"
+
+namespace txl::devserver {
+
+const std::vector<CommandSpec>& DevServerCommands() {
+    static const std::vector<CommandSpec> commands = {
+        {"spawn", "spawn CLASS [team=N]",
+         "a new creature or container of CLASS; a creature begins play. Prints its id.", RunSpawn,
+         2, 3},
+        {"give", "give ACTOR ITEMCLASS [blueprint] [engram] [id=A:B] [description=TEXT]",
+         "a new item in ACTOR's inventory (TEXT in double quotes when it has blanks). Prints its "
+         "id.",
+         RunGive, 3, 7},
+        {"share", "share ACTOR CONTAINER A:B",
+         "a shared copy, in ACTOR's inventory, of the blueprint A:B held by CONTAINER. Prints "
+         "the copy's id.",
+         RunShare, 4, 4},
+        {"use", "use ACTOR", "a player uses the actor.", RunUse, 2, 2},
+        {"craft", "craft ACTOR A:B N",
+         "asks to queue N crafts from blueprint A:B as the game does. Prints how many were "
+         "queued.",
+         RunCraft, 4, 4},
+        {"advance", "advance SECONDS",
+         "runs the simulated clock: crafts progress, the host's timer fires.", RunAdvance, 2, 2},
+        {"destroy", "destroy ACTOR", "removes the actor and everything it holds.", RunDestroy, 2,
+         2},
+        {"stat", "stat ACTOR",
+         "the success status as the game reads it (current, max) and as stored.", RunStat, 2, 2},
+        {"setstat", "setstat ACTOR [current=V] [max=V] [replicated=V]",
+         "sets stored success-status values, as a cheat would.", RunSetStat, 3, 5},
+        {"setprop", "setprop ACTOR NAME VALUE",
+         "sets a reflected property of the actor's class, as a cheat would.", RunSetProp, 4, 4},
+        {"levelup", "levelup ACTOR STAT",
+         "asks the game whether status STAT (0..11) may level up. Prints allowed or refused.",
+         RunLevelUp, 3, 3},
+        {"state", "state [FILE]",
+         "the whole world as JSON, printed or written to FILE (console and scripts only).",
+         RunState, 1, 2},
+        {"config", "config show | config write JSON",
+         "prints, or replaces, the plug-in folder's config.json (then try TXL.Reload).", RunConfig,
+         2, 1'000'000},
+    };
+    return commands;
+}
+
+}  // namespace txl::devserver

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace txl::devserver {
+
+// What the command line asked for.
+struct DevServerOptions {
+    std::filesystem::path pluginDir;  // holds the plug-in library and its config.json
+    std::optional<std::filesystem::path> world;
+    std::optional<std::filesystem::path> script;
+    double timerInterval = 1.0;  // simulated seconds between the host's timer calls
+    std::optional<int> rconPort;
+    std::string rconBind = "127.0.0.1";
+    std::string rconPassword;
+    bool rconEmptyPreamble = false;
+    bool echo = false;      // print each command before its reply
+    bool realtime = false;  // let the simulated clock follow the wall clock between commands
+    bool printDefaultWorld = false;
+    bool help = false;
+};
+
+// Parses argv; throws std::invalid_argument with a message naming the bad option.
+DevServerOptions ParseOptions(const std::vector<std::string>& arguments);
+
+std::string UsageText();
+
+}  // namespace txl::devserver

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "ActorTable.h"
+#include "SimulatedClock.h"
+#include "emugame/Game.h"
+#include "emugame/World.h"
+
+namespace txl::devserver {
+
+// The emulated server as the commands see it: the game and its actors, the clock, the plug-in
+// folder, and the RCON connection through which the plug-in's commands reply.
+class GameSession {
+  public:
+    GameSession(emu::Game& game, std::filesystem::path pluginDir, double timerInterval);
+    ~GameSession();
+    GameSession(const GameSession&) = delete;
+    GameSession& operator=(const GameSession&) = delete;
+
+    emu::Game& Game() { return game_; }
+    ActorTable& Actors() { return actors_; }
+    SimulatedClock& Clock() { return clock_; }
+    const std::filesystem::path& PluginDir() const { return pluginDir_; }
+
+    // Called after each step of the clock (a stretch of crafting, a timer tick), so that what
+    // the game did is told in order.
+    void SetAfterStep(std::function<void()> afterStep) { afterStep_ = std::move(afterStep); }
+
+    // Runs a command the plug-in registered; false when none has that name. The replies it
+    // sends, in order and one per line, end up in `reply`.
+    bool RunPluginCommand(const std::string& line, std::string& reply);
+
+  private:
+    emu::Game& game_;
+    ActorTable actors_;
+    SimulatedClock clock_;
+    std::filesystem::path pluginDir_;
+    std::function<void(int32, int32, const std::string&)> deliver_;
+    std::function<void()> afterStep_;
+    emu::RconConnection* connection_ = nullptr;
+    FWeakObjectPtr connectionRef_;
+    std::string* collecting_ = nullptr;
+    int32 nextPacketId_ = 1;
+};
+
+}  // namespace txl::devserver

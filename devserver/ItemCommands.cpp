@@ -1,0 +1,50 @@
+#include "CommandArguments.h"
+#include "CommandTable.h"
+#include "ItemIdText.h"
+#include "PopulateWorld.h"
+#include "emuhost/WideText.h"
+
+// give, share.
+namespace txl::devserver {
+
+std::string RunGive(CommandContext& context) {
+    GameSession& session = context.session;
+    emu::Game& game = session.Game();
+    emu::Actor* actor = ActorArgument(session, context.words[1]);
+    emu::InventoryComponent* inventory = game.InventoryOf(&actor->Object);
+    if (inventory == nullptr) throw CommandError("actor " + context.words[1] + " has no inventory");
+    emu::ItemSpec spec;
+    spec.itemClass = game.FindClass(context.words[2]);
+    if (!emu::Game::IsChildOf(spec.itemClass, game.FindClass("PrimalItem")))
+        throw CommandError("unknown item class '" + context.words[2] + "'");
+    for (std::size_t i = 3; i < context.words.Size(); ++i) {
+        const std::string& word = context.words[i];
+        if (word == "blueprint") {
+            spec.blueprint = true;
+        } else if (word == "engram") {
+            spec.engram = true;
+        } else if (auto id = KeyValue(word, "id")) {
+            spec.id = ItemIdArgument(*id);
+        } else if (auto text = KeyValue(word, "description")) {
+            spec.customDescription = emuhost::ToWide(*text);
+        } else {
+            throw CommandError("unexpected argument '" + word + "'");
+        }
+    }
+    return ItemIdText(game.GiveItem(inventory, spec)->ItemID);
+}
+
+std::string RunShare(CommandContext& context) {
+    GameSession& session = context.session;
+    emu::Game& game = session.Game();
+    emu::Actor* actor = ActorArgument(session, context.words[1]);
+    emu::InventoryComponent* inventory = game.InventoryOf(&actor->Object);
+    if (inventory == nullptr) throw CommandError("actor " + context.words[1] + " has no inventory");
+    emu::ItemContainer* container = ContainerArgument(session, context.words[2]);
+    emu::Item* source = ItemArgument(session, &container->Base, context.words[3]);
+    if (!emu::ItemFlag(*source, emu::kIsBlueprintBit))
+        throw CommandError("item " + context.words[3] + " is not a blueprint");
+    return ItemIdText(MakeSharedCopy(game, inventory, source, container)->ItemID);
+}
+
+}  // namespace txl::devserver

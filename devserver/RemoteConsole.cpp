@@ -1,0 +1,56 @@
+#include "RemoteConsole.h"
+
+#include <atomic>
+
+#include "StopSignals.h"
+
+namespace txl::devserver {
+namespace {
+
+std::atomic<RconServer*> signalled{nullptr};
+
+void WakeListener() noexcept {
+    if (RconServer* server = signalled.load()) server->Wake();
+}
+
+RconServerOptions ListenerOptions(const DevServerOptions& options) {
+    RconServerOptions listener;
+    listener.bindAddress = options.rconBind;
+    listener.port = static_cast<uint16_t>(options.rconPort.value_or(0));
+    listener.password = options.rconPassword;
+    listener.emptyResponsePreamble = options.rconEmptyPreamble;
+    return listener;
+}
+
+}  // namespace
+
+RemoteConsole::RemoteConsole(const DevServerOptions& options,
+                             std::shared_ptr<spdlog::logger> logger)
+    : logger_(std::move(logger)),
+      server_(
+          ListenerOptions(options), [this](const std::string& command) { return Handle(command); },
+          [log = logger_](const std::string& line) { log->info("{}", line); }) {
+    server_.Start();
+    signalled.store(&server_);
+    SetStopWaker(WakeListener);
+}
+
+RemoteConsole::~RemoteConsole() {
+    SetStopWaker(nullptr);
+    signalled.store(nullptr);
+    server_.Stop();
+}
+
+bool RemoteConsole::ProcessPending() {
+    if (runner_ != nullptr) server_.ProcessPending();
+    return quit_;
+}
+
+std::string RemoteConsole::Handle(const std::string& command) {
+    logger_->info("rcon> {}", command);
+    CommandResult result = runner_->Run(command, CommandSource::Rcon);
+    quit_ = quit_ || result.quit;
+    return result.reply;
+}
+
+}  // namespace txl::devserver

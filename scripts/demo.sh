@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# The dev server on its default world, with a script that shows the plug-in at work: clamping,
+# craft counting to exhaustion, the RCON commands and a refused and an accepted reload.
+# Usage: scripts/demo.sh [BUILD_DIR]   (make demo passes build/<preset>)
+set -euo pipefail
+
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="$(cd "${1:-$root/build/release}" && pwd)"
+server="$build/devserver/txl-devserver"
+plugin="$build/plugin/ThalassovexCraftingControl"
+[ -x "$server" ] || { echo "no dev server at $server: build first (make build)" >&2; exit 1; }
+
+# A fresh copy of the plug-in folder, so the build's own config.json stays as it is.
+folder="$build/demo/ThalassovexCraftingControl"
+rm -rf "$build/demo"
+mkdir -p "$folder"
+cp "$plugin"/ThalassovexCraftingControl.* "$folder"/
+# DebugLogging shows the counter lines; everything else at its default.
+cat > "$folder/config.json" <<'JSON'
+{
+  "DebugLogging": true
+}
+JSON
+
+echo "== txl-devserver, default world, plug-in folder $folder"
+echo "== '>' commands, replies below them, [..] log lines of the plug-in and of the dev server"
+echo
+# Log lines without their date and time; replies and log in the order they happened.
+"$server" --plugin-dir "$folder" --script "$root/devserver/demo/demo.txt" --echo 2>&1 |
+    sed -E 's#^[0-9]{2}/[0-9]{2}/[0-9]{2} [0-9]{2}:[0-9]{2} #    #'
+
+report="$folder/processor-runtime.json"
+echo
+echo "== The inspection report: $report"
+echo "== (the log file: $folder/logs/txl-devserver.log)"
+python3 - "$report" <<'PY'
+import json, sys
+report = json.load(open(sys.argv[1]))
+for animal in report["animals"]:
+    print(f'{animal["class"]}: chance {animal.get("chance")}, maxCrafts {animal.get("maxCrafts")}, '
+          f'effective success {animal.get("effectiveSuccess")}')
+    for item in animal["items"]:
+        if item["blueprint"]:
+            text = item["description"].replace("\n", " | ")
+            print(f'  blueprint {item["id1"]}:{item["id2"]} {item["class"]}: '
+                  f'nativeRemaining {item["nativeRemaining"]}, description "{text}"')
+print(f'classes captured: {", ".join(report["classes"])}')
+PY
