@@ -27,10 +27,13 @@ DevServerRun RunDevServerProcess(const std::vector<std::string>& arguments,
                                  const std::filesystem::path& scratch) {
 #ifdef TXL_DEVSERVER
     std::string command = Quoted(TXL_DEVSERVER);
-    for (const std::string& argument : arguments) command += " " + Quoted(argument);
+    for (const std::string& argument : arguments) command.append(" ").append(Quoted(argument));
     auto out = scratch / "devserver.out";
     auto err = scratch / "devserver.err";
-    command += " </dev/null >" + Quoted(out.string()) + " 2>" + Quoted(err.string());
+    command.append(" </dev/null >")
+        .append(Quoted(out.string()))
+        .append(" 2>")
+        .append(Quoted(err.string()));
     int status = std::system(command.c_str());
     DevServerRun run;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
