@@ -20,6 +20,13 @@ BenchWorld::BenchWorld() : game(emu::Game::Instance()) {
     processor->MyCharacterStatusComponent->CurrentStatusValues[11] = 0.4f;
 }
 
+emu::Item* BenchWorld::GiveLimitedBlueprint() {
+    emu::ItemSpec spec;
+    spec.itemClass = classes.limitedBlueprint;
+    spec.blueprint = true;
+    return game.GiveItem(processor->MyInventoryComponent, spec);
+}
+
 BenchWorld::~BenchWorld() {
     txl::Teardown();
     emuhost::HookManager::Instance().Reset();

@@ -10,6 +10,9 @@ struct BenchWorld {
     BenchWorld();
     ~BenchWorld();
 
+    // A blueprint of the class-limited kind in the processor's inventory.
+    emu::Item* GiveLimitedBlueprint();
+
     emu::Game& game;
     emu::StandardClasses classes;
     emu::Character* processor = nullptr;

@@ -10,11 +10,7 @@ namespace {
 // case is a counter that is already settled.
 void BM_SettledCounterRefresh(benchmark::State& state) {
     txlbench::BenchWorld world;
-    emu::ItemSpec spec;
-    spec.itemClass = world.classes.limitedBlueprint;
-    spec.blueprint = true;
-    emu::Item* blueprint = world.game.GiveItem(world.processor->MyInventoryComponent, spec);
-    auto* item = reinterpret_cast<UPrimalItem*>(blueprint);
+    auto* item = reinterpret_cast<UPrimalItem*>(world.GiveLimitedBlueprint());
     txl::RefreshBlueprintCounter(item);
     for (auto _ : state) benchmark::DoNotOptimize(txl::RefreshBlueprintCounter(item));
 }
@@ -23,10 +19,7 @@ BENCHMARK(BM_SettledCounterRefresh);
 // The game asks how many more crafts may be queued whenever a player looks at the blueprint.
 void BM_MaximumAdditionalCrafting(benchmark::State& state) {
     txlbench::BenchWorld world;
-    emu::ItemSpec spec;
-    spec.itemClass = world.classes.limitedBlueprint;
-    spec.blueprint = true;
-    emu::Item* blueprint = world.game.GiveItem(world.processor->MyInventoryComponent, spec);
+    emu::Item* blueprint = world.GiveLimitedBlueprint();
     for (auto _ : state) {
         benchmark::DoNotOptimize(emu::calls::GetMaximumAdditionalCrafting(
             blueprint, world.processor->MyInventoryComponent, nullptr));

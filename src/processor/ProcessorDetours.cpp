@@ -30,7 +30,8 @@ void EnforceOnStatusRead(UObject* creature) {
     if (StatusEnforcementActive) return;
     try {
         ScopedValue<bool> active(StatusEnforcementActive, true);
-        EnforceProcessorLimits(creature, false);
+        // The read already recognised the owner as a processor: the status detour is hot.
+        EnforceRecognisedProcessorLimits(creature, false);
     } catch (const std::exception& error) {
         State().EnforcementEnabled = false;
         Log().error("Thalassovex conversion enforcement failed: {}", error.what());

@@ -103,6 +103,11 @@ void ReplicateProperties(UObject* creature, const ProcessorLayout& layout) {
 
 void EnforceProcessorLimits(UObject* creature, bool force) {
     if (!State().EnforcementEnabled || !IsProcessorCreature(creature)) return;
+    EnforceRecognisedProcessorLimits(creature, force);
+}
+
+void EnforceRecognisedProcessorLimits(UObject* creature, bool force) {
+    if (!State().EnforcementEnabled) return;
 
     const ProcessorLayout* layout = nullptr;
     bool firstSight = false;
