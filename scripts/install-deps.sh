@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(g++ make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
-          libspdlog-dev libfmt-dev python3)
+          libspdlog-dev libfmt-dev python3 binutils)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
