@@ -20,8 +20,8 @@ using txltest::kTamed;
 const std::string kRejected = "TXL reload rejected; existing settings retained. Check API log.";
 const std::string kReloadedDisabled =
     "TXL config reloaded; enforcement disabled. Previous item/stat changes are not reverted.";
-const std::string kApplied = "Thalassovex limits applied and replicated to loaded animals";
-const std::string kDisabled = "Thalassovex disabled; check API log";
+using txltest::kApplied;
+using txltest::kDisabled;
 
 class ReloadCommand : public ::testing::Test {
   protected:

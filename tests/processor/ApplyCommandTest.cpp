@@ -17,8 +17,8 @@ using ::testing::IsEmpty;
 using txltest::kSuccess;
 using txltest::kTamed;
 
-const std::string kApplied = "Thalassovex limits applied and replicated to loaded animals";
-const std::string kDisabled = "Thalassovex disabled; check API log";
+using txltest::kApplied;
+using txltest::kDisabled;
 
 // The command as an administrator runs it, with the plug-in library loaded.
 class ApplyCommand : public ::testing::Test {

@@ -24,6 +24,10 @@ inline constexpr int kSuccess = 11;
 inline constexpr int32 kTamed = 60000;
 inline constexpr int32 kWild = 2000;
 
+// The apply command's replies, which a successful reload also sends.
+inline const std::string kApplied = "Thalassovex limits applied and replicated to loaded animals";
+inline const std::string kDisabled = "Thalassovex disabled; check API log";
+
 // A processor of the standard class with the given property values and success status (all
 // three status arrays).
 emu::Character* SpawnProcessor(emu::Game& game, int32 team, ProcessorValues values,
