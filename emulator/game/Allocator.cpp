@@ -1,31 +1,72 @@
 #include "emugame/Allocator.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <iterator>
+#include <map>
 #include <mutex>
 #include <new>
 #include <string>
 #include <unordered_map>
 
+#include "emuhost/Misuse.h"
+
 namespace emu {
 namespace {
+
+// Released buffers are poisoned and kept for a while instead of going back at once, so that a
+// read through one is recognised rather than seeing whatever was allocated there next.
+constexpr std::size_t kQuarantined = 4096;
+constexpr unsigned char kPoison = 0xDD;
 
 struct AllocatorState {
     std::mutex mutex;
     std::unordered_map<void*, unsigned long long> live;
+    std::map<std::uintptr_t, unsigned long long> released;
+    std::deque<void*> releaseOrder;
     int failNext = 0;
 };
 
+bool IsReleased(const void* data);
+
 AllocatorState& State() {
-    static AllocatorState* state = new AllocatorState();  // outlives every engine buffer
+    static AllocatorState* state = [] {
+        emuhost::SetReleasedBufferTest(&IsReleased);
+        return new AllocatorState();  // outlives every engine buffer
+    }();
     return *state;
 }
 
+bool IsReleased(const void* data) {
+    auto& state = State();
+    std::lock_guard lock(state.mutex);
+    const auto address = reinterpret_cast<std::uintptr_t>(data);
+    auto after = state.released.upper_bound(address);
+    if (after == state.released.begin()) return false;
+    const auto& [start, size] = *std::prev(after);
+    return address < start + (size == 0 ? 1 : size);
+}
+
 [[noreturn]] void AbortOnUnknown(const char* operation, void* pointer) {
-    std::fprintf(stderr, "FMemory.%s of a pointer the engine did not allocate: %p\n", operation,
-                 pointer);
-    std::abort();
+    const bool released = State().released.contains(reinterpret_cast<std::uintptr_t>(pointer));
+    char text[128];
+    std::snprintf(text, sizeof text, "FMemory.%s of a pointer %s: %p", operation,
+                  released ? "already released" : "the engine did not allocate", pointer);
+    emuhost::AbortOnMisuse(text);
+}
+
+void Quarantine(AllocatorState& state, void* pointer, unsigned long long size) {
+    std::memset(pointer, kPoison, size);
+    state.released[reinterpret_cast<std::uintptr_t>(pointer)] = size;
+    state.releaseOrder.push_back(pointer);
+    if (state.releaseOrder.size() <= kQuarantined) return;
+    void* oldest = state.releaseOrder.front();
+    state.releaseOrder.pop_front();
+    state.released.erase(reinterpret_cast<std::uintptr_t>(oldest));
+    std::free(oldest);
 }
 
 }  // namespace
@@ -63,8 +104,11 @@ void EngineFree(void* pointer) {
     if (pointer == nullptr) return;
     auto& state = State();
     std::lock_guard lock(state.mutex);
-    if (state.live.erase(pointer) == 0) AbortOnUnknown("Free", pointer);
-    std::free(pointer);
+    auto found = state.live.find(pointer);
+    if (found == state.live.end()) AbortOnUnknown("Free", pointer);
+    const unsigned long long size = found->second;
+    state.live.erase(found);
+    Quarantine(state, pointer, size);
 }
 
 std::size_t LiveAllocations() {

@@ -5,6 +5,7 @@
 #include "emugame/Game.h"
 #include "emugame/Publish.h"
 #include "emugame/World.h"
+#include "emuhost/Misuse.h"
 #include "emuhost/WideText.h"
 
 // Engine services the game publishes: allocator, names, weak references, field types,
@@ -79,6 +80,7 @@ void GetAllActorsOfClass(ObjectBase*, Class* actorClass, TArray<Actor*>* out) {
 }
 
 void SendMessage(RconConnection* connection, int id, int type, FString* text) {
+    emuhost::RequireUnreleased(text->Data, "RCONClientConnection.SendMessage");
     std::string message = emuhost::ToUtf8(*text);
     Game::Instance().Log().Record("SendMessage", connection,
                                   std::to_string(id) + "," + std::to_string(type) + "," + message);

@@ -5,6 +5,7 @@
 #include "emugame/GameCalls.h"
 #include "emugame/Hookable.h"
 #include "emugame/Publish.h"
+#include "emuhost/Misuse.h"
 
 // Item, inventory and crafting functions of the game.
 namespace emu {
@@ -48,6 +49,10 @@ FCustomItemData CopyEntry(const FCustomItemData& source) {
 // Replaces the entry of the same name, or appends one; the item keeps its own copy.
 void SetCustomItemData(Item* item, const FCustomItemData* data) {
     Game::Instance().ThrowIfFailing("SetCustomItemData");
+    for (const void* array : {static_cast<const void*>(data->CustomDataStrings.Data),
+                              static_cast<const void*>(data->CustomDataFloats.Data),
+                              static_cast<const void*>(data->CustomDataObjects.Data)})
+        emuhost::RequireUnreleased(array, "UPrimalItem.SetCustomItemData");
     FCustomItemData copy = CopyEntry(*data);
     auto& entries = item->CustomItemDatas;
     for (int32 i = 0; i < entries.ArrayNum; ++i) {

@@ -3,6 +3,7 @@
 
 #include "AsaApi/Address.h"
 #include "AsaApi/EngineTypes.h"
+#include "emuhost/Misuse.h"
 
 namespace {
 
@@ -28,7 +29,10 @@ FString::FString(const wchar_t* text) {
 }
 
 void FString::AssignRange(const wchar_t* text, int count) {
-    if (text == nullptr || count <= 0) {
+    if (count < 0) emuhost::AbortOnMisuse("FString::AssignRange with a negative count");
+    if (text == nullptr && count > 0) emuhost::AbortOnMisuse("FString::AssignRange from null");
+    emuhost::RequireUnreleased(text, "FString::AssignRange");
+    if (count == 0) {
         // Keep the buffer, as the engine does, but hold the empty string.
         ArrayNum = 0;
         if (Data != nullptr) Data[0] = L'\0';

@@ -1,6 +1,7 @@
 #include "emuhost/HookManager.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "emuhost/HostLog.h"
 #include "emuhost/NameRegistry.h"
@@ -32,6 +33,10 @@ bool HookManager::InstallHook(const std::string& functionName, void* detour, voi
 
 bool HookManager::RemoveHook(const std::string& functionName, void* detour) {
     std::lock_guard lock(mutex_);
+    if (failingRemovals_.contains(functionName)) {
+        HostLogError("Cannot unhook '" + functionName + "': removal refused");
+        throw std::runtime_error("Hook removal failed for '" + functionName + "'");
+    }
     auto found = hooks_.find(functionName);
     if (found == hooks_.end()) return false;
     auto& chain = found->second;
@@ -83,9 +88,15 @@ void HookManager::FailInstall(const std::string& functionName) {
     failing_.insert(functionName);
 }
 
+void HookManager::FailRemove(const std::string& functionName) {
+    std::lock_guard lock(mutex_);
+    failingRemovals_.insert(functionName);
+}
+
 void HookManager::ClearFaults() {
     std::lock_guard lock(mutex_);
     failing_.clear();
+    failingRemovals_.clear();
 }
 
 void HookManager::Reset() {
@@ -95,6 +106,7 @@ void HookManager::Reset() {
     }
     hooks_.clear();
     failing_.clear();
+    failingRemovals_.clear();
     installLog_.clear();
     removeLog_.clear();
 }

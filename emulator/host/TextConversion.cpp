@@ -1,6 +1,7 @@
 #include <string>
 
 #include "AsaApi/Text.h"
+#include "emuhost/Misuse.h"
 #include "emuhost/WideText.h"
 
 namespace {
@@ -93,29 +94,42 @@ void CopyOut(Target* target, int32 targetLength, const Text& text) {
         target[n] = static_cast<Target>(text[n]);
 }
 
+// The engine reads the source whatever it is; so does the emulator, after telling misuse apart.
+void CheckSource(const void* source, int32 sourceLength, const char* call) {
+    const std::string name = std::string("UE::Core::Private::") + call;
+    if (source == nullptr) emuhost::AbortOnMisuse(name + " from a null pointer");
+    if (sourceLength < 0) emuhost::AbortOnMisuse(name + " with a negative length");
+    emuhost::RequireUnreleased(source, name);
+}
+
+void CheckTarget(const void* target, int32 targetLength) {
+    if (target == nullptr || targetLength < 0)
+        emuhost::AbortOnMisuse("UE::Core::Private::Convert into no target");
+}
+
 }  // namespace
 
 namespace UE::Core::Private {
 
 int32 GetConvertedLength(const UTF8CHAR*, const wchar_t* source, int32 sourceLength) {
-    return sourceLength <= 0 || source == nullptr
-               ? 0
-               : static_cast<int32>(WideToUtf8(source, sourceLength).size());
+    CheckSource(source, sourceLength, "GetConvertedLength");
+    return static_cast<int32>(WideToUtf8(source, sourceLength).size());
 }
 
 void Convert(UTF8CHAR* target, int32 targetLength, const wchar_t* source, int32 sourceLength) {
-    if (source == nullptr || sourceLength <= 0 || target == nullptr) return;
+    CheckSource(source, sourceLength, "Convert");
+    CheckTarget(target, targetLength);
     CopyOut(target, targetLength, WideToUtf8(source, sourceLength));
 }
 
 int32 GetConvertedLength(const wchar_t*, const UTF8CHAR* source, int32 sourceLength) {
-    return sourceLength <= 0 || source == nullptr
-               ? 0
-               : static_cast<int32>(Utf8ToWide(source, sourceLength).size());
+    CheckSource(source, sourceLength, "GetConvertedLength");
+    return static_cast<int32>(Utf8ToWide(source, sourceLength).size());
 }
 
 void Convert(wchar_t* target, int32 targetLength, const UTF8CHAR* source, int32 sourceLength) {
-    if (source == nullptr || sourceLength <= 0 || target == nullptr) return;
+    CheckSource(source, sourceLength, "Convert");
+    CheckTarget(target, targetLength);
     CopyOut(target, targetLength, Utf8ToWide(source, sourceLength));
 }
 

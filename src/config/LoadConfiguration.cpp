@@ -1,7 +1,9 @@
 #include "config/LoadConfiguration.h"
 
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <system_error>
 #include <utility>
 
 #include <nlohmann/json.hpp>
@@ -13,7 +15,12 @@
 namespace txl {
 
 void LoadConfiguration() {
-    std::ifstream file(ToFilesystemPath(State().ConfigPath), std::ios::binary);
+    const std::filesystem::path path = ToFilesystemPath(State().ConfigPath);
+    // A folder may open like a file and then read as nothing.
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        throw std::runtime_error("Cannot open config.json");
+    std::ifstream file(path, std::ios::binary);
     if (!file.is_open()) throw std::runtime_error("Cannot open config.json");
     // The stream reader skips a byte-order mark and stops after the first complete value.
     nlohmann::json value;

@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <exception>
 
 #include "crafting/CounterParts.h"
 #include "host/EngineNames.h"
@@ -20,13 +19,7 @@ struct NewCounterEntry {
     NewCounterEntry() = default;
     NewCounterEntry(const NewCounterEntry&) = delete;
     NewCounterEntry& operator=(const NewCounterEntry&) = delete;
-    ~NewCounterEntry() {
-        // A failing release leaks a few bytes; escaping a destructor would end the server.
-        try {
-            host::ReleaseBuffer(Data.CustomDataFloats.Data);
-        } catch (const std::exception&) {
-        }
-    }
+    ~NewCounterEntry() { host::ReleaseBufferOrLog(Data.CustomDataFloats.Data); }
 
     void AppendFloat(float value) {
         TArray<float>& floats = Data.CustomDataFloats;

@@ -43,15 +43,21 @@ class RefreshScope {
     bool entered_ = false;
 };
 
+// What a refresh did; a refusal by the nesting guard is told apart, since a copy whose chain of
+// sources loops or runs too deep has nothing it may be counted against.
+enum class Refresh { Unchanged, Changed, Refused };
+
+Refresh RefreshCounter(UPrimalItem* item);
+
 std::int32_t& NativeCount(UPrimalItem* item) {
     return host::Field<std::int32_t>(item, "UPrimalItem.CustomItemID");
 }
 
 // A shared copy holds its source's record, native count and description.
-bool MirrorSource(UPrimalItem* copy, UPrimalItem* source) {
-    RefreshBlueprintCounter(source);
+Refresh MirrorSource(UPrimalItem* copy, UPrimalItem* source) {
+    if (RefreshCounter(source) == Refresh::Refused) return Refresh::Refused;
     FCustomItemData* entry = FindCounterEntry(source);
-    if (entry == nullptr) return false;
+    if (entry == nullptr) return Refresh::Unchanged;
     host::Call<void>("UPrimalItem.SetCustomItemData(FCustomItemData&)", copy, entry);
     NativeCount(copy) = NativeCount(source);
     auto text = host::Characters(host::Field<FString>(source, "UPrimalItem.CustomItemDescription"));
@@ -59,7 +65,7 @@ bool MirrorSource(UPrimalItem* copy, UPrimalItem* source) {
         .AssignRange(text.data(), static_cast<int>(text.size()));
     host::WriteFlag(copy, "UPrimalItem.bHideCustomDescription", false);
     host::WriteFlag(copy, "UPrimalItem.bForceAllowCustomItemDescription", true);
-    return true;
+    return Refresh::Changed;
 }
 
 // Whichever of the record and the game's own count shows more crafts done wins.
@@ -73,33 +79,42 @@ void SyncNativeCount(UPrimalItem* item, std::int32_t maximum, std::int32_t& used
     NativeCount(item) = maximum - used - 1;
 }
 
-}  // namespace
-
-bool RefreshBlueprintCounter(UPrimalItem* item) {
-    if (!State().EnforcementEnabled || !crafting::IsCountedBlueprint(item)) return false;
+Refresh RefreshCounter(UPrimalItem* item) {
+    if (!State().EnforcementEnabled || !crafting::IsCountedBlueprint(item))
+        return Refresh::Unchanged;
     RefreshScope scope(item);
-    if (!scope.Entered()) return false;
+    if (!scope.Entered()) return Refresh::Refused;
     UPrimalItem* source = ResolveSourceBlueprint(item);
-    if (source == nullptr) return false;
+    if (source == nullptr) return Refresh::Unchanged;
     if (source != item) return MirrorSource(item, source);
 
     std::int32_t maximum = 0;
     std::int32_t used = 0;
     bool attached = false;
     if (!ReadCounter(item, maximum, used)) {
-        if (!crafting::AttachCounter(item, maximum, used)) return false;
+        if (!crafting::AttachCounter(item, maximum, used)) return Refresh::Unchanged;
         attached = true;
     }
     if (maximum > 0) SyncNativeCount(item, maximum, used);
     const bool rewritten = crafting::RewriteCounterDescription(item, maximum, used);
-    return rewritten || attached;
+    return rewritten || attached ? Refresh::Changed : Refresh::Unchanged;
+}
+
+}  // namespace
+
+bool RefreshBlueprintCounter(UPrimalItem* item) {
+    return RefreshCounter(item) == Refresh::Changed;
+}
+
+bool RefreshSourceCounter(UPrimalItem* source) {
+    return RefreshCounter(source) != Refresh::Refused;
 }
 
 bool IsBlueprintExhausted(UPrimalItem* item) {
     if (!State().EnforcementEnabled) return false;
     UPrimalItem* source = ResolveSourceBlueprint(item);
-    if (source == nullptr) return true;
-    RefreshBlueprintCounter(source);
+    // Like a copy whose source cannot be found, one whose chain loops or runs too deep.
+    if (source == nullptr || !RefreshSourceCounter(source)) return true;
     std::int32_t maximum = 0;
     std::int32_t used = 0;
     if (!ReadCounter(source, maximum, used)) return false;

@@ -15,6 +15,9 @@ bool ReadCounter(UPrimalItem* item, std::int32_t& maximum, std::int32_t& used);
 UPrimalItem* ResolveSourceBlueprint(UPrimalItem* item);
 // Attaches, mirrors and settles the counter and its description line; true when the item changed.
 bool RefreshBlueprintCounter(UPrimalItem* item);
+// Refreshes a source as above; false when its chain of sources loops or runs deeper than the
+// nesting guard allows, so that nothing may be crafted against it.
+bool RefreshSourceCounter(UPrimalItem* source);
 bool IsBlueprintExhausted(UPrimalItem* item);
 // Refreshes every blueprint of a character's inventory and announces the changed ones.
 void RefreshInventoryCounters(UObject* character);

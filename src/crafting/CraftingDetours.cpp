@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <optional>
+#include <utility>
 
 #include "crafting/CounterParts.h"
 #include "crafting/CraftCounter.h"
@@ -75,11 +76,15 @@ void CompleteCraft(const CountedCraft& craft) {
     const FItemNetID sourceId = crafting::ItemIdOf(source);
     RefreshBlueprintCounter(source);
     const std::int32_t counted = std::min(craft.Used + 1, craft.Maximum);
-    // The game's craft may have replaced the record; only a record still valid is written.
+    // The game's craft may have replaced the record; only a record still valid is written, and
+    // only what was written is logged.
+    std::optional<std::pair<std::int32_t, std::int32_t>> stored;
     FCustomItemData* entry = FindCounterEntry(source);
     if (entry != nullptr && crafting::IsValidCounterRecord(*entry)) {
-        float& used = entry->CustomDataFloats.Data[2];
-        used = static_cast<float>(std::max(static_cast<std::int32_t>(used), counted));
+        float* floats = entry->CustomDataFloats.Data;
+        const std::int32_t used = std::max(static_cast<std::int32_t>(floats[2]), counted);
+        floats[2] = static_cast<float>(used);
+        stored.emplace(used, static_cast<std::int32_t>(floats[1]));
     }
     RefreshBlueprintCounter(source);
     AnnounceItem(source);
@@ -88,9 +93,9 @@ void CompleteCraft(const CountedCraft& craft) {
         RefreshBlueprintCounter(item);
         AnnounceItem(item);
     }
-    if (State().Config.DebugLogging) {
+    if (stored && State().Config.DebugLogging) {
         Log().info("TXL craft completed: source {}:{} {}/{}", sourceId.ItemID1, sourceId.ItemID2,
-                   counted, craft.Maximum);
+                   stored->first, stored->second);
     }
 }
 
@@ -187,8 +192,8 @@ int DetourMaximumCrafting(UPrimalItem* item, UPrimalInventoryComponent* inventor
     try {
         if (counting) {
             source = ResolveSourceBlueprint(item);
-            if (source == nullptr) return 0;  // a copy without its source queues nothing
-            RefreshBlueprintCounter(source);
+            // A copy without a source it may count against queues nothing.
+            if (source == nullptr || !RefreshSourceCounter(source)) return 0;
         }
     } catch (const std::exception& error) {
         LogHookFailure(error);

@@ -16,7 +16,7 @@ namespace {
 class ActorArray {
   public:
     ActorArray() = default;
-    ~ActorArray() { host::ReleaseBuffer(value_.Data); }
+    ~ActorArray() { host::ReleaseBufferOrLog(value_.Data); }
     ActorArray(const ActorArray&) = delete;
     ActorArray& operator=(const ActorArray&) = delete;
 

@@ -5,6 +5,7 @@
 
 #include "AsaApi/Text.h"
 #include "host/GameAccess.h"
+#include "plugin/Logger.h"
 
 namespace txl::host {
 
@@ -14,13 +15,16 @@ void ReleaseBuffer(void* data) {
 
 EngineString::EngineString(const std::wstring& text) : value_(text.c_str()) {}
 
-EngineString::~EngineString() {
-    // A release that fails (the allocator's name not resolving) must not end the server from
-    // a destructor; the buffer is then lost, nothing else.
+void ReleaseBufferOrLog(void* data) noexcept {
     try {
-        ReleaseBuffer(value_.Data);
-    } catch (const std::exception&) {
+        ReleaseBuffer(data);
+    } catch (const std::exception& error) {
+        Log().error("Thalassovex buffer release failed: {}", error.what());
     }
+}
+
+EngineString::~EngineString() {
+    ReleaseBufferOrLog(value_.Data);
 }
 
 std::string ToUtf8(const wchar_t* text, int count) {

@@ -10,6 +10,9 @@ namespace txl::host {
 
 // Releases an engine buffer; null is ignored.
 void ReleaseBuffer(void* data);
+// For destructors: a release that fails is logged and the buffer lost, since an exception
+// escaping a destructor would end the server.
+void ReleaseBufferOrLog(void* data) noexcept;
 
 // An FString this code owns; its buffer is released when it goes.
 class EngineString {

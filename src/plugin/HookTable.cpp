@@ -12,12 +12,6 @@ HookRecord Hook(const char* symbol, F* detour) {
     return HookRecord{symbol, reinterpret_cast<void*>(detour), nullptr, false};
 }
 
-// The order in which teardown removes hooks: the use hook goes first.
-constexpr std::array<HookIndex, kHookCount> kRemoveOrder = {
-    kServerMultiUseHook,  kBeginPlayHook,   kCurrentStatusHook,  kMaxStatusHook,
-    kCanLevelUpHook,      kUpdatedItemHook, kCraftBlueprintHook, kFinishCraftingHook,
-    kMaximumCraftingHook, kRemoveItemHook};
-
 }  // namespace
 
 std::array<HookRecord, kHookCount> MakeHookTable() {
@@ -50,11 +44,8 @@ void InstallHooks() {
     }
 }
 
-void RemoveInstalledHooks() {
-    for (HookIndex index : kRemoveOrder) {
-        HookRecord& hook = State().Hooks[index];
-        if (hook.Installed) AsaApi::GetHooks().RemoveHook(hook.Symbol, hook.Detour);
-    }
+void RemoveHook(const HookRecord& hook) {
+    AsaApi::GetHooks().RemoveHook(hook.Symbol, hook.Detour);
 }
 
 }  // namespace txl

@@ -9,6 +9,12 @@ namespace txl {
 // The ten hooks in install order, not yet installed.
 std::array<HookRecord, kHookCount> MakeHookTable();
 void InstallHooks();
-void RemoveInstalledHooks();
+void RemoveHook(const HookRecord& hook);
+
+// The order in which teardown removes hooks: the use hook goes first.
+inline constexpr std::array<HookIndex, kHookCount> kHookRemovalOrder = {
+    kServerMultiUseHook,  kBeginPlayHook,   kCurrentStatusHook,  kMaxStatusHook,
+    kCanLevelUpHook,      kUpdatedItemHook, kCraftBlueprintHook, kFinishCraftingHook,
+    kMaximumCraftingHook, kRemoveItemHook};
 
 }  // namespace txl

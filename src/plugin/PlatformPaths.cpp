@@ -1,6 +1,7 @@
 #include "plugin/PlatformPaths.h"
 
 #include <stdexcept>
+#include <system_error>
 #include <vector>
 
 #include "host/EngineText.h"
@@ -43,7 +44,12 @@ std::wstring LocatePluginModule() {
         info.dli_fname[0] == '\0') {
         throw std::runtime_error("Cannot locate plugin module");
     }
-    return host::ToWide(info.dli_fname);
+    // A library loaded by a relative path reports that path; made absolute now, it still names
+    // the plug-in's folder after the process changes directory.
+    std::error_code error;
+    std::filesystem::path module = std::filesystem::absolute(info.dli_fname, error);
+    if (error) throw std::runtime_error("Cannot locate plugin module");
+    return host::ToWide(module.lexically_normal().string());
 }
 
 std::filesystem::path ToFilesystemPath(const std::wstring& path) {

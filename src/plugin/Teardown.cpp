@@ -12,8 +12,8 @@
 namespace txl {
 namespace {
 
-// A failing removal must not keep the rest in place: a hook left behind would call into
-// an unloaded library.
+// Every removal stands alone: one that fails must not keep the rest in place, since a hook left
+// behind would call into an unloaded library.
 template <typename Step>
 void RunStep(Step step) {
     try {
@@ -42,8 +42,11 @@ void Teardown() {
             AsaApi::GetCommands().RemoveOnTimerCallback(timer.Get());
         });
     }
-    RunStep([] { RemoveInstalledHooks(); });
-    for (HookRecord& hook : state.Hooks) hook.Installed = false;
+    for (HookIndex index : kHookRemovalOrder) {
+        HookRecord& hook = state.Hooks[index];
+        if (hook.Installed) RunStep([&hook] { RemoveHook(hook); });
+        hook.Installed = false;
+    }
     state.TimerRegistered = false;
     state.TrackedProcessors.clear();
     state.ProcessorLayouts.clear();

@@ -19,13 +19,7 @@ struct ActorArray {
     ActorArray() = default;
     ActorArray(const ActorArray&) = delete;
     ActorArray& operator=(const ActorArray&) = delete;
-    ~ActorArray() {
-        try {
-            host::ReleaseBuffer(value.Data);
-        } catch (const std::exception& error) {
-            LogHookFailure(error);
-        }
-    }
+    ~ActorArray() { host::ReleaseBufferOrLog(value.Data); }
 };
 
 void EnforceLoadedProcessors(UWorld* world, TArray<AActor*>& actors) {
@@ -49,7 +43,10 @@ void HandleApplyCommand(RCONClientConnection* connection, RCONPacket* packet, UW
     try {
         EnforceLoadedProcessors(world, actors.value);
     } catch (const std::exception& error) {
+        // The switch may still be on; the administrator must not read this as applied.
         LogHookFailure(error);
+        ReplyOrLogFailure(connection, packet, L"Thalassovex apply failed; check API log");
+        return;
     }
     ReplyOrLogFailure(connection, packet,
                       State().EnforcementEnabled

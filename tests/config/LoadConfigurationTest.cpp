@@ -20,6 +20,9 @@ class LoadConfigurationTest : public ::testing::Test {
 
     std::string FailureOf(const std::string& text) {
         Write(text);
+        return FailureOfLoad();
+    }
+    static std::string FailureOfLoad() {
         try {
             txl::LoadConfiguration();
         } catch (const std::exception& error) {
@@ -71,12 +74,10 @@ TEST_F(LoadConfigurationTest, FailedLoadLeavesEverythingAsItWas) {
         EXPECT_EQ(state.AdoptionCounts.at("1:1"), 3);
     }
     folder_.RemoveConfig();
-    try {
-        txl::LoadConfiguration();
-        FAIL() << "a missing file loaded";
-    } catch (const std::exception& error) {
-        EXPECT_STREQ(error.what(), "Cannot open config.json");
-    }
+    EXPECT_EQ(FailureOfLoad(), "Cannot open config.json");
+    // A folder in its place cannot be opened either, whatever it reads as.
+    std::filesystem::create_directory(folder_.Path() / "config.json");
+    EXPECT_EQ(FailureOfLoad(), "Cannot open config.json");
     EXPECT_EQ(txl::State().MaxCrafts, 12);
 }
 

@@ -7,6 +7,9 @@
 
 #include "emugame/Allocator.h"
 #include "emugame/GameCalls.h"
+#include "config/ReloadCommand.h"
+#include "plugin/PluginState.h"
+#include "processor/ProcessorEnforcement.h"
 #include "processor/ProcessorTestWorld.h"
 
 // "TXL.Reload" as an administrator runs it against the loaded plug-in library.
@@ -21,6 +24,7 @@ const std::string kRejected = "TXL reload rejected; existing settings retained. 
 const std::string kReloadedDisabled =
     "TXL config reloaded; enforcement disabled. Previous item/stat changes are not reverted.";
 using txltest::kApplied;
+using txltest::kApplyFailed;
 using txltest::kDisabled;
 
 class ReloadCommand : public ::testing::Test {
@@ -135,6 +139,37 @@ TEST_F(ReloadCommand, AnApplyThatFailsIsReportedInTheReplyAndTheInfoLine) {
     EXPECT_THAT(txltest::Replies(Game()), ElementsAre("5,0," + kDisabled));
     EXPECT_EQ(server.Logs().Messages("info").back(),
               "TXL config reloaded: enabled=false chance=50%, new blueprint crafts=20");
+}
+
+TEST_F(ReloadCommand, AnApplyThatCannotRunAnswersAsTheApplyDoes) {
+    txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f});
+    Game().FailCall("GetAllActorsOfClass");
+    Reload(R"({"MaxCraftingsPerBlueprint": 20})");
+    EXPECT_THAT(txltest::Replies(Game()), ElementsAre("5,0," + kApplyFailed));
+    EXPECT_THAT(server.Logs().Messages("error"),
+                ElementsAre("Thalassovex hook failed: Game call failed: GetAllActorsOfClass"));
+}
+
+// What a reload leaves of the plug-in's state, with its code linked into the test.
+TEST(ReloadCommandState, KeepsTheTrackedProcessorsAndTheLayouts) {
+    txltest::EmulatedServer server;
+    txltest::InProcessPlugin plugin;
+    txltest::PluginFolder folder;
+    txl::State().ConfigPath = (folder.Path() / "config.json").wstring();
+    emu::Game& game = server.Game();
+    txl::EnforceProcessor(
+        reinterpret_cast<UObject*>(txltest::SpawnProcessor(game, kTamed, {1.0f, 100, 2.0f})));
+    auto* connection = txltest::OpenConnection(game);
+    RCONPacket packet;
+    packet.Id = 4;
+    for (const char* config : {R"({"Enabled": false})", R"({"MaxCraftingsPerBlueprint": 20})"}) {
+        folder.WriteConfig(config);
+        txl::HandleReloadCommand(reinterpret_cast<RCONClientConnection*>(connection), &packet,
+                                 reinterpret_cast<UWorld*>(game.World()));
+        EXPECT_EQ(txl::State().TrackedProcessors.size(), 1u) << config;
+        EXPECT_EQ(txl::State().ProcessorLayouts.size(), 1u) << config;
+    }
+    EXPECT_THAT(txltest::Replies(game), ElementsAre("4,0," + kReloadedDisabled, "4,0," + kApplied));
 }
 
 }  // namespace

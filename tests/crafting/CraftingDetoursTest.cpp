@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <functional>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "crafting/CraftingWorld.h"
 #include "emugame/Allocator.h"
@@ -91,6 +95,34 @@ TEST_F(CraftingDetoursTest, QueueableCraftsAreClampedToWhatIsLeft) {
     EXPECT_EQ(Maximum(orphan), 5);
 }
 
+TEST_F(CraftingDetoursTest, TheFirstQueueQuestionAttachesTheCounter) {
+    GameStandIn<&FakeMaximum>::Install(kMaximumCrafting);
+    InstallPlugin();
+    emu::Item* bolt = world.GiveBolt();
+    gAnswer = 50;
+    EXPECT_EQ(Maximum(bolt), 10);
+    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 0.0f}));
+}
+
+float gRaisedUsed = 0.0f;
+// The game counts more crafts on the record meanwhile, and a runtime error elsewhere switches
+// the limiter off, so no refresh brings the record and the game's count back in step.
+int FinishWhileTheGameCountsMore(emu::Item* item) {
+    item->CustomItemDatas.Data[0].CustomDataFloats.Data[2] = gRaisedUsed;
+    txl::State().EnforcementEnabled = false;
+    return 1;
+}
+
+TEST_F(CraftingDetoursTest, TheCraftNeverLowersTheUsedCount) {
+    GameStandIn<&FinishWhileTheGameCountsMore>::Install(kFinishCrafting);
+    InstallPlugin();
+    emu::Item* bolt = CountedBolt(3);
+    bolt->CraftQueue = 1;
+    gRaisedUsed = 8.0f;
+    EXPECT_EQ(emu::calls::FinishCraftingBlueprint(bolt), 1);
+    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 8.0f}));
+}
+
 emu::Item* gShortened = nullptr;
 std::vector<float> gReplacement;
 int FinishAndReplaceRecord(emu::Item* item) {
@@ -107,6 +139,7 @@ int FinishAndReplaceRecord(emu::Item* item) {
 TEST_F(CraftingDetoursTest, RecordReplacedDuringTheCraftIsNotWrittenInto) {
     GameStandIn<&FinishAndReplaceRecord>::Install(kFinishCrafting);
     InstallPlugin();
+    txl::State().Config.DebugLogging = true;
     for (const auto& replacement : {std::vector<float>{1.0f, 10.0f}, {2.0f, 10.0f, 3.0f}}) {
         emu::Item* bolt = CountedBolt(3);
         bolt->CraftQueue = 1;
@@ -117,6 +150,19 @@ TEST_F(CraftingDetoursTest, RecordReplacedDuringTheCraftIsNotWrittenInto) {
         EXPECT_EQ(txltest::CustomDescription(bolt),
                   txltest::CounterLine(0, 0) + L" - Craft limit reached");
     }
+    // Nothing was stored, so no count is claimed.
+    EXPECT_TRUE(world.Server().Logs().Messages("info").empty());
+
+    // A valid record the game put in its place is counted on, and the log says what was stored.
+    emu::Item* bolt = CountedBolt(3);
+    bolt->CraftQueue = 1;
+    gShortened = bolt;
+    gReplacement = {1.0f, 8.0f, 6.0f};
+    EXPECT_EQ(emu::calls::FinishCraftingBlueprint(bolt), 1);
+    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 8.0f, 6.0f}));
+    EXPECT_EQ(
+        world.Server().Logs().Messages("info"),
+        std::vector<std::string>{"TXL craft completed: source " + txltest::Key(bolt) + " 6/8"});
 }
 
 unsigned gResult = 0;
@@ -180,6 +226,95 @@ TEST_F(CraftingDetoursTest, SourceDestroyedMidCraftIsNeverReadAgain) {
     EXPECT_EQ(emu::calls::FinishCraftingBlueprint(gVictim), 1);
     EXPECT_TRUE(gBystanderRemoved);
     EXPECT_EQ(gInventory->InventoryItems.ArrayNum, 0);
+}
+
+// The game's removal as it reaches the game, below the plug-in's detour; nothing is removed.
+int gRemovalsReachingTheGame = 0;
+bool CountRemoval(emu::InventoryComponent*, FItemNetID*, bool, bool, bool, bool) {
+    ++gRemovalsReachingTheGame;
+    return true;
+}
+
+// One removal request made inside the craft of the finishing blueprint, and whether the
+// plug-in kept the blueprint.
+struct RemovalProbe {
+    const char* name;
+    std::function<void(emu::Item*)> change = nullptr;  // what differs from the game's request
+    std::function<void(emu::Item*)> undo = nullptr;
+    bool first = false;
+    bool second = false;
+    bool third = true;
+    bool fourth = false;
+    bool otherInventory = false;
+    std::uint32_t idOffset1 = 0;
+    std::uint32_t idOffset2 = 0;
+};
+std::vector<RemovalProbe> gProbes;
+std::vector<std::string> gRetained;
+emu::InventoryComponent* gOwnInventory = nullptr;
+emu::InventoryComponent* gOtherInventory = nullptr;
+
+int FinishAndProbeRemovals(emu::Item* item) {
+    item->CustomItemID = -1;  // the game's own count ran out with this craft
+    for (const RemovalProbe& probe : gProbes) {
+        if (probe.change) probe.change(item);
+        FItemNetID id = item->ItemID;
+        id.ItemID1 += probe.idOffset1;
+        id.ItemID2 += probe.idOffset2;
+        auto* inventory = probe.otherInventory ? gOtherInventory : gOwnInventory;
+        const int before = gRemovalsReachingTheGame;
+        const bool result = emu::calls::RemoveItem(inventory, &id, probe.first, probe.second,
+                                                   probe.third, probe.fourth);
+        if (gRemovalsReachingTheGame == before && !result) gRetained.push_back(probe.name);
+        if (probe.undo) probe.undo(item);
+    }
+    return 1;
+}
+
+TEST_F(CraftingDetoursTest, RetentionNeedsEveryConditionOfTheGamesOwnRemoval) {
+    GameStandIn<&CountRemoval>::Install(
+        "UPrimalInventoryComponent.RemoveItem(FItemNetID&,bool,bool,bool,bool)");
+    GameStandIn<&FinishAndProbeRemovals>::Install(kFinishCrafting);
+    InstallPlugin();
+    gOwnInventory = world.ProcessorInventory();
+    gOtherInventory = world.SpawnBox()->MyInventoryComponent;
+    emu::Item* bolt = CountedBolt(9);
+    bolt->CraftQueue = 1;
+    auto setCount = [](int32 count) {
+        return [count](emu::Item* item) { item->CustomItemID = count; };
+    };
+    auto setVersion = [](float version) {
+        return [version](emu::Item* item) {
+            item->CustomItemDatas.Data[0].CustomDataFloats.Data[0] = version;
+        };
+    };
+    gRetained.clear();
+    gRemovalsReachingTheGame = 0;
+    gProbes = {
+        {.name = "as the game asks"},
+        {.name = "other two flags", .second = true, .fourth = true},
+        {.name = "first flag", .first = true},
+        {.name = "third flag", .third = false},
+        {.name = "other inventory", .otherInventory = true},
+        {.name = "other first id part", .idOffset1 = 1},
+        {.name = "other second id part", .idOffset2 = 1},
+        {.name = "count not below zero", .change = setCount(0), .undo = setCount(-1)},
+        {.name = "no whole maximum", .change = setVersion(2.0f), .undo = setVersion(1.0f)},
+    };
+    EXPECT_EQ(emu::calls::FinishCraftingBlueprint(bolt), 1);
+    EXPECT_EQ(gRetained, (std::vector<std::string>{"as the game asks", "other two flags"}));
+    EXPECT_EQ(gRemovalsReachingTheGame, 7);
+
+    // Outside the craft, or while the exhausted blueprints are to be destroyed, none is kept.
+    gRetained.clear();
+    gProbes = {{.name = "as the game asks"}};
+    FinishAndProbeRemovals(bolt);
+    txl::State().Config.DestroyExhaustedBlueprints = true;
+    emu::Item* next = CountedBolt(9);
+    next->CraftQueue = 1;
+    EXPECT_EQ(emu::calls::FinishCraftingBlueprint(next), 1);
+    EXPECT_TRUE(gRetained.empty());
+    EXPECT_EQ(gRemovalsReachingTheGame, 9);
 }
 
 TEST_F(CraftingDetoursTest, SwitchedOffEverythingIsTheGamesOwn) {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "crafting/CraftingScenario.h"
-#include "crafting/FunctionOverride.h"
 #include "emugame/GameCalls.h"
+#include "support/FunctionOverride.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include "crafting/CraftCounter.h"
 #include "crafting/CraftingWorld.h"
-#include "crafting/FunctionOverride.h"
 #include "emugame/Allocator.h"
 #include "emuhost/HookManager.h"
+#include "support/FunctionOverride.h"
 
 // Game calls made during a refresh that come back into the plug-in or move the arrays it walks.
 namespace {

@@ -44,6 +44,7 @@ TEST_F(SharedCopyTest, CopyMirrorsItsSourceEveryTime) {
     source->CustomItemID = 5;
     emu::Item* copy = CopyOf(source, box);
     copy->CustomItemID = 9;
+    emu::SetItemFlag(*copy, emu::kHideCustomDescriptionBit, true);
 
     EXPECT_EQ(txl::ResolveSourceBlueprint(Plugin(copy)), Plugin(source));
     EXPECT_EQ(txl::ResolveSourceBlueprint(Plugin(source)), Plugin(source));
@@ -52,6 +53,7 @@ TEST_F(SharedCopyTest, CopyMirrorsItsSourceEveryTime) {
     EXPECT_EQ(copy->CustomItemID, 5);
     EXPECT_EQ(CustomDescription(copy), CounterLine(6, 10));
     EXPECT_TRUE(emu::ItemFlag(*copy, emu::kForceAllowCustomItemDescriptionBit));
+    EXPECT_FALSE(emu::ItemFlag(*copy, emu::kHideCustomDescriptionBit));
     // A copy counts as changed every time, so the inventory refresh announces it again.
     EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(copy)));
     txl::RefreshInventoryCounters(reinterpret_cast<UObject*>(world.Processor()));
@@ -81,6 +83,32 @@ TEST_F(SharedCopyTest, CopyWithoutAUniqueSourceIsExhausted) {
         EXPECT_FALSE(txl::RefreshBlueprintCounter(Plugin(copy)));
         EXPECT_TRUE(CounterFloats(copy).empty());
         EXPECT_TRUE(txl::IsBlueprintExhausted(Plugin(copy)));
+    }
+}
+
+TEST_F(SharedCopyTest, OnlyABlueprintIsEverASource) {
+    emu::ItemContainer* box = world.SpawnBox();
+    emu::Item* source = CountedSourceInBox(box, 8, 9);
+    auto give = [&](bool blueprint, bool engram) {
+        emu::ItemSpec spec;
+        spec.itemClass = world.Classes().limitedBlueprint;
+        spec.blueprint = blueprint;
+        spec.engram = engram;
+        spec.id = FItemNetID{8, 9};
+        return world.Game().GiveItem(box->MyInventoryComponent, spec);
+    };
+    // Neither an engram nor a plain item with the same id makes the source ambiguous.
+    give(true, true);
+    give(false, false);
+    emu::Item* copy = CopyOf(source, box);
+    EXPECT_EQ(txl::ResolveSourceBlueprint(Plugin(copy)), Plugin(source));
+
+    // Without the blueprint, neither stands in for it.
+    for (bool blueprint : {true, false}) {
+        emu::ItemContainer* otherBox = world.SpawnBox();
+        emu::Item* lone = give(blueprint, blueprint);
+        world.MoveItem(lone, otherBox->MyInventoryComponent);
+        EXPECT_EQ(txl::ResolveSourceBlueprint(Plugin(CopyOf(lone, otherBox))), nullptr);
     }
 }
 
@@ -117,7 +145,7 @@ TEST_F(SharedCopyTest, SourceWithoutCounterLeavesTheCopyAlone) {
     EXPECT_FALSE(txl::IsBlueprintExhausted(Plugin(copy)));
 }
 
-TEST_F(SharedCopyTest, CopiesPointingAtEachOtherStopInsteadOfRecursing) {
+TEST_F(SharedCopyTest, CopiesPointingAtEachOtherStopAndAreNeverCraftedFrom) {
     emu::ItemContainer* boxA = world.SpawnBox();
     emu::ItemContainer* boxB = world.SpawnBox();
     emu::Item* a = world.GiveBolt();
@@ -129,12 +157,13 @@ TEST_F(SharedCopyTest, CopiesPointingAtEachOtherStopInsteadOfRecursing) {
 
     EXPECT_FALSE(txl::RefreshBlueprintCounter(Plugin(a)));
     EXPECT_FALSE(txl::RefreshBlueprintCounter(Plugin(b)));
-    EXPECT_FALSE(txl::IsBlueprintExhausted(Plugin(a)));
+    EXPECT_TRUE(txl::IsBlueprintExhausted(Plugin(a)));
+    EXPECT_TRUE(txl::IsBlueprintExhausted(Plugin(b)));
     EXPECT_TRUE(CounterFloats(a).empty());
     EXPECT_TRUE(CounterFloats(b).empty());
 }
 
-TEST_F(SharedCopyTest, ChainsMirrorUpToTheNestingLimitAndStopBeyondIt) {
+TEST_F(SharedCopyTest, ChainsMirrorUpToTheNestingLimitAndAreExhaustedBeyondIt) {
     // links[i] shares links[i + 1]; the last one is the counted source.
     auto buildChain = [&](int copies) {
         std::vector<emu::Item*> links;
@@ -155,10 +184,12 @@ TEST_F(SharedCopyTest, ChainsMirrorUpToTheNestingLimitAndStopBeyondIt) {
     auto shortChain = buildChain(15);
     EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(shortChain.front())));
     EXPECT_EQ(CounterFloats(shortChain.front()), (std::vector<float>{1.0f, 10.0f, 0.0f}));
+    EXPECT_FALSE(txl::IsBlueprintExhausted(Plugin(shortChain.front())));
 
     auto longChain = buildChain(200);
     EXPECT_FALSE(txl::RefreshBlueprintCounter(Plugin(longChain.front())));
     EXPECT_TRUE(CounterFloats(longChain.front()).empty());
+    EXPECT_TRUE(txl::IsBlueprintExhausted(Plugin(longChain.front())));
     // The limit holds per call: a link near the source still mirrors.
     EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(longChain[190])));
 }

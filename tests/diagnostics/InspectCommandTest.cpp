@@ -207,6 +207,48 @@ TEST_F(FailedInspection, AnUnwritableFolderKeepsTheEarlierReport) {
               "Thalassovex inspection failed: Could not write diagnostic report");
 }
 
+TEST_F(FailedInspection, AReadOnlyReportIsLeftAsItIs) {
+    WriteEarlierReport();
+    const auto report = scenario.Report();
+    std::filesystem::permissions(report, std::filesystem::perms::owner_read |
+                                             std::filesystem::perms::group_read |
+                                             std::filesystem::perms::others_read);
+    ASSERT_TRUE(scenario.Inspect());
+    ExpectFailureKeptEarlierReport("Could not write diagnostic report");
+    EXPECT_EQ(std::filesystem::status(report).permissions() & std::filesystem::perms::owner_write,
+              std::filesystem::perms::none);
+}
+
+TEST_F(FailedInspection, AReportThisProcessMayNotWriteIsLeftAsItIs) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs to act as another user";
+    WriteEarlierReport();
+    // Writable by its owner only, in a folder anyone may write; the inspection runs as another
+    // user.
+    chmod(scenario.Report().c_str(), 0644);
+    chmod(scenario.folder.Path().c_str(), 0777);
+    ASSERT_EQ(seteuid(65534), 0);
+    const bool ran = scenario.Inspect();
+    if (seteuid(0) != 0) std::abort();
+    chmod(scenario.folder.Path().c_str(), 0755);
+    ASSERT_TRUE(ran);
+    ExpectFailureKeptEarlierReport("Could not write diagnostic report");
+}
+
+TEST(InspectCommand, AReportThatIsALinkIsWrittenThroughAndStaysALink) {
+    InspectScenario scenario;
+    txltest::PluginFolder elsewhere;
+    const auto target = elsewhere.Path() / "kept-here.json";
+    std::filesystem::create_symlink(target, scenario.Report());
+
+    ASSERT_TRUE(scenario.Inspect());
+    ASSERT_TRUE(scenario.Inspect());
+
+    EXPECT_TRUE(std::filesystem::is_symlink(scenario.Report()));
+    EXPECT_EQ(txltest::ReadBytes(target), "{\n  \"animals\": [],\n  \"classes\": {}\n}");
+    EXPECT_EQ(scenario.Replies(), (std::vector<std::string>{kWritten, kWritten}));
+    EXPECT_FALSE(std::filesystem::exists(elsewhere.Path() / "kept-here.json.tmp"));
+}
+
 // The file size limit makes the write fall short after the temporary file was created.
 TEST_F(FailedInspection, AShortWriteRemovesTheTemporaryFile) {
     WriteEarlierReport();

@@ -120,6 +120,28 @@ TEST(LifecycleFailure, FailingRemovalDoesNotKeepTheRestInPlace) {
     EXPECT_FALSE(txl::State().TimerRegistered);
 }
 
+TEST(LifecycleFailure, OneHookThatCannotBeRemovedLeavesTheOtherNineGone) {
+    EmulatedServer server;
+    txl::CreateLogger();
+    txl::State().Hooks = txl::MakeHookTable();
+    txl::InstallHooks();
+    auto& hooks = emuhost::HookManager::Instance();
+    hooks.FailRemove(kTeardownOrder[1]);
+    txl::Teardown();
+
+    std::vector<std::string> removed = kTeardownOrder;
+    removed.erase(removed.begin() + 1);
+    EXPECT_EQ(hooks.RemoveLog(), removed);
+    EXPECT_EQ(hooks.InstalledCount(), 1u);
+    for (const txl::HookRecord& hook : txl::State().Hooks) EXPECT_FALSE(hook.Installed);
+    EXPECT_EQ(server.Logs().Messages("error"),
+              std::vector<std::string>{"Thalassovex teardown step failed: Hook removal failed for "
+                                       "'APrimalDinoCharacter.BeginPlay()'"});
+    // The hook the host kept is not the plug-in's to remove again.
+    txl::Teardown();
+    EXPECT_EQ(hooks.RemoveLog().size(), 9u);
+}
+
 TEST(LifecycleFailure, WithoutLoggerThePluginStaysInert) {
     EmulatedServer server;
     PluginFolder folder;

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <optional>
+
 #include "emugame/Allocator.h"
 #include "emuhost/CommandRegistry.h"
 #include "emuhost/HookManager.h"
 #include "emuhost/PluginLoader.h"
+#include "processor/ProcessorTestWorld.h"
 #include "support/EmulatedServer.h"
 
 namespace {
@@ -33,6 +37,38 @@ TEST(Lifecycle, LoadsInstallsEverythingAndUnloadsCleanly) {
     EXPECT_TRUE(emuhost::CommandRegistry::Instance().RconCommandNames().empty());
     EXPECT_TRUE(emuhost::CommandRegistry::Instance().TimerNames().empty());
     EXPECT_EQ(emu::LiveAllocations(), live);
+}
+
+// The process's directory, put back however the test ends.
+class WorkingDirectory {
+  public:
+    explicit WorkingDirectory(const std::filesystem::path& path)
+        : saved_(std::filesystem::current_path()) {
+        std::filesystem::current_path(path);
+    }
+    ~WorkingDirectory() { std::filesystem::current_path(saved_); }
+    WorkingDirectory(const WorkingDirectory&) = delete;
+    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
+
+  private:
+    std::filesystem::path saved_;
+};
+
+TEST(Lifecycle, ALibraryLoadedByARelativePathKeepsItsFolderWhenTheDirectoryChanges) {
+    EmulatedServer server;
+    PluginFolder folder(R"({"MaxCraftingsPerBlueprint": 7})");
+    std::optional<WorkingDirectory> directory(std::in_place, folder.Path().parent_path());
+    emuhost::LoadedPlugin plugin(std::filesystem::path(".") / folder.Path().filename() /
+                                 folder.Library().filename());
+    directory.emplace(std::filesystem::temp_directory_path().root_path());
+    folder.WriteConfig(R"({"MaxCraftingsPerBlueprint": 9})");
+
+    auto* connection = txltest::OpenConnection(server.Game());
+    txltest::RunCommand(server.Game(), "TXL.Reload", connection, 3);
+    EXPECT_EQ(txltest::Replies(server.Game()),
+              std::vector<std::string>{"3,0," + txltest::kApplied});
+    EXPECT_EQ(server.Logs().Messages("info").back(),
+              "TXL config reloaded: enabled=true chance=50%, new blueprint crafts=9");
 }
 
 }  // namespace

@@ -18,6 +18,7 @@ using txltest::kSuccess;
 using txltest::kTamed;
 
 using txltest::kApplied;
+using txltest::kApplyFailed;
 using txltest::kDisabled;
 
 // The command as an administrator runs it, with the plug-in library loaded.
@@ -77,7 +78,7 @@ TEST_F(ApplyCommand, OneFailingCreatureSwitchesOffTheRest) {
     EXPECT_THAT(txltest::Replies(Game()), ElementsAre("7,0," + kDisabled));
 }
 
-TEST_F(ApplyCommand, ItsOwnFailuresAreLoggedAndStillAnswered) {
+TEST_F(ApplyCommand, ItsOwnFailuresAreLoggedAndAnsweredAsFailures) {
     txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f});
     txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f});
     auto live = emu::LiveAllocations();
@@ -86,7 +87,8 @@ TEST_F(ApplyCommand, ItsOwnFailuresAreLoggedAndStillAnswered) {
     Apply(1);
     emu::FailNextAllocations(1);  // the actor array cannot grow
     Apply(2);
-    EXPECT_THAT(txltest::Replies(Game()), ElementsAre("1,0," + kApplied, "2,0," + kApplied));
+    EXPECT_THAT(txltest::Replies(Game()),
+                ElementsAre("1,0," + kApplyFailed, "2,0," + kApplyFailed));
     EXPECT_TRUE(Game().Log().Calls("MulticastProperty").empty());
 
     // The reply cannot be sent: the actor array and the reply text are still released.

@@ -1,13 +1,20 @@
+#include <algorithm>
+#include <functional>
+#include <utility>
+#include <vector>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "emugame/Allocator.h"
 #include "emugame/GameCalls.h"
 #include "emuhost/CommandRegistry.h"
+#include "host/WeakObjects.h"
 #include "plugin/PluginState.h"
 #include "processor/EnforcementTimer.h"
 #include "processor/ProcessorEnforcement.h"
 #include "processor/ProcessorTestWorld.h"
+#include "support/FunctionOverride.h"
 
 namespace {
 
@@ -105,6 +112,59 @@ TEST_F(EnforcementTimer, AFailureSwitchesEnforcementOffAndEndsTheWalk) {
     txl::RunEnforcementTimer();
     EXPECT_EQ(first->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], 0.4f);
     EXPECT_EQ(server.Logs().Messages("error").size(), 1u);
+}
+
+// The game's weak look-up; its first call of a tick lets the game change the tracked processors
+// before the walk has visited any of them.
+using WeakGet = UObject* (*)(const FWeakObjectPtr*, bool);
+WeakGet gGameWeakGet = nullptr;
+std::function<void()> gBeforeFirstLookUp;
+UObject* LookUpAfterTheGameMoved(const FWeakObjectPtr* weak, bool pendingKill) {
+    if (auto act = std::exchange(gBeforeFirstLookUp, nullptr)) act();
+    return gGameWeakGet(weak, pendingKill);
+}
+
+TEST_F(EnforcementTimer, ATickWalksWhatWasTrackedWhenItBeganAndForgetsOnlyWhatIsStale) {
+    plugin.InstallHooks();
+    auto* settled = TrackedProcessor();
+    auto* gone = TrackedProcessor();
+    auto* successor = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f});
+    Game().DestroyActor(&gone->Base);
+    std::vector<emu::Character*> newcomers;
+    gBeforeFirstLookUp = [&] {
+        // Enough creatures begin play to make the map grow; each is then raised again.
+        for (int i = 0; i < 64; ++i) {
+            auto* creature = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f});
+            emu::calls::BeginPlay(creature);
+            creature->MyCharacterStatusComponent->CurrentStatusValues[kSuccess] = 0.4f;
+            newcomers.push_back(creature);
+        }
+        // A new creature tracked where the destroyed one was: one of those that just began play
+        // when the game reused the address, otherwise one more.
+        auto reused = std::find(newcomers.begin(), newcomers.end(), gone);
+        if (reused == newcomers.end()) {
+            txl::State().TrackedProcessors[AsObject(gone)] =
+                txl::host::MakeWeakReference(AsObject(successor));
+        } else {
+            successor = *reused;
+        }
+    };
+    txltest::FunctionOverride lookUp("FWeakObjectPtr.Get()", &LookUpAfterTheGameMoved);
+    gGameWeakGet = lookUp.Original<UObject*(const FWeakObjectPtr*, bool)>();
+    txl::RunEnforcementTimer();
+
+    ASSERT_FALSE(gBeforeFirstLookUp);
+    auto& tracked = txl::State().TrackedProcessors;
+    ASSERT_EQ(tracked.count(AsObject(gone)), 1u);
+    EXPECT_EQ(txl::host::ResolveWeakReference(tracked.at(AsObject(gone))), AsObject(successor));
+    EXPECT_EQ(tracked.count(AsObject(settled)), 1u);
+    for (auto* creature : newcomers) EXPECT_EQ(tracked.count(AsObject(creature)), 1u);
+    // Those tracked during the tick wait for the next one.
+    for (auto* creature : newcomers)
+        EXPECT_EQ(creature->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], 0.4f);
+    txl::RunEnforcementTimer();
+    for (auto* creature : newcomers)
+        EXPECT_EQ(creature->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], -0.5f);
 }
 
 // The host's ticks reach the timer of the loaded library.

@@ -162,6 +162,13 @@ TEST_F(ProcessorEnforcement, ClampLineOnFirstSightAndOnChangeOnly) {
     EXPECT_THAT(server.Logs().Messages("info"),
                 ElementsAre("Thalassovex processor clamped: chance 0.5 -> 0.5, crafts 7 -> 50, "
                             "skill 0.25 -> 0.25"));
+
+    // Forcing replicates a settled creature again, but has nothing to report.
+    server.Logs().Clear();
+    Game().Log().Clear();
+    txl::EnforceProcessorLimits(AsObject(second), true);
+    EXPECT_FALSE(txltest::Replication(Game()).empty());
+    EXPECT_THAT(server.Logs().Messages(), ::testing::IsEmpty());
 }
 
 TEST_F(ProcessorEnforcement, LimitsFollowTheSettingsInForce) {

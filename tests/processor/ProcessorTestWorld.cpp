@@ -90,7 +90,9 @@ InProcessPlugin::InProcessPlugin() {
 }
 
 InProcessPlugin::~InProcessPlugin() {
-    txl::RemoveInstalledHooks();
+    for (const txl::HookRecord& hook : txl::State().Hooks) {
+        if (hook.Installed) txl::RemoveHook(hook);
+    }
     txl::State().Hooks = txl::MakeHookTable();
     txl::State().TrackedProcessors.clear();
     txl::State().ProcessorLayouts.clear();
@@ -98,15 +100,6 @@ InProcessPlugin::~InProcessPlugin() {
 
 void InProcessPlugin::InstallHooks() {
     txl::InstallHooks();
-}
-
-FunctionOverride::FunctionOverride(const std::string& name, void* replacement)
-    : name_(name), saved_(emuhost::NameRegistry::Instance().FunctionEntry(name)) {
-    emuhost::NameRegistry::Instance().RegisterFunction(name, replacement);
-}
-
-FunctionOverride::~FunctionOverride() {
-    emuhost::NameRegistry::Instance().RegisterFunction(name_, saved_);
 }
 
 }  // namespace txltest

@@ -27,6 +27,7 @@ inline constexpr int32 kWild = 2000;
 // The apply command's replies, which a successful reload also sends.
 inline const std::string kApplied = "Thalassovex limits applied and replicated to loaded animals";
 inline const std::string kDisabled = "Thalassovex disabled; check API log";
+inline const std::string kApplyFailed = "Thalassovex apply failed; check API log";
 
 // A processor of the standard class with the given property values and success status (all
 // three status arrays).
@@ -65,19 +66,6 @@ class InProcessPlugin {
     ~InProcessPlugin();
     // Installs the plug-in's ten detours on the emulated host.
     void InstallHooks();
-};
-
-// Replaces a game function the host resolves by name for the life of this object.
-class FunctionOverride {
-  public:
-    FunctionOverride(const std::string& name, void* replacement);
-    ~FunctionOverride();
-    FunctionOverride(const FunctionOverride&) = delete;
-    FunctionOverride& operator=(const FunctionOverride&) = delete;
-
-  private:
-    std::string name_;
-    void* saved_;
 };
 
 }  // namespace txltest

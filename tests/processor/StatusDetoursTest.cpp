@@ -41,6 +41,12 @@ float Current(emu::Character* creature, int status = kSuccess) {
 float Maximum(emu::Character* creature, int status = kSuccess) {
     return emu::calls::BPGetMaxStatusValue(creature->MyCharacterStatusComponent, status);
 }
+// Puts the counter below the plug-in's detour, starting from zero whatever ran before.
+void CountGameLevelUps() {
+    gameLevelUpCalls = 0;
+    emuhost::HookManager::Instance().InstallHook(
+        kCanLevelUp, reinterpret_cast<void*>(&CountingLevelUp), &gameLevelUp);
+}
 bool LevelUp(emu::Character* creature, int status = kSuccess) {
     return emu::calls::CanLevelUp(creature->MyCharacterStatusComponent, status, false);
 }
@@ -81,6 +87,18 @@ TEST_F(StatusDetours, CurrentSuccessOfAProcessorIsClippedAndEnforced) {
     EXPECT_TRUE(std::isnan(Current(tamed)));
 }
 
+TEST_F(StatusDetours, ReadingASettledProcessorReplicatesAndLogsNothing) {
+    Load();
+    auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, -0.7f);
+    EXPECT_EQ(Current(tamed), -0.7f);  // first sight of the class
+    Game().Log().Clear();
+    server.Logs().Clear();
+    EXPECT_EQ(Current(tamed), -0.7f);
+    EXPECT_EQ(Current(tamed), -0.7f);
+    EXPECT_THAT(Game().Log().Entries(), IsEmpty());
+    EXPECT_THAT(server.Logs().Messages(), IsEmpty());
+}
+
 TEST_F(StatusDetours, MaximumSuccessIsClippedWithoutEnforcing) {
     Load();
     auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f}, 0.4f);
@@ -94,8 +112,7 @@ TEST_F(StatusDetours, MaximumSuccessIsClippedWithoutEnforcing) {
 }
 
 TEST_F(StatusDetours, LevelUpIsRefusedAtTheCapWithoutAskingTheGame) {
-    emuhost::HookManager::Instance().InstallHook(
-        kCanLevelUp, reinterpret_cast<void*>(&CountingLevelUp), &gameLevelUp);
+    CountGameLevelUps();
     Load();
     auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, -0.5f);
     EXPECT_FALSE(LevelUp(tamed));
@@ -161,8 +178,7 @@ TEST_F(StatusDetours, StartOfPlayAndUseEnforceAroundTheGame) {
 }
 
 TEST_F(StatusDetours, FailuresOfTheDetoursOwnWorkLeaveTheGamesAnswer) {
-    emuhost::HookManager::Instance().InstallHook(
-        kCanLevelUp, reinterpret_cast<void*>(&CountingLevelUp), &gameLevelUp);
+    CountGameLevelUps();
     Load();
     auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, 0.4f);
     auto live = emu::LiveAllocations();

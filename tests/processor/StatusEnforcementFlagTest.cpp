@@ -6,6 +6,7 @@
 #include "processor/ProcessorEnforcement.h"
 #include "processor/ProcessorTestWorld.h"
 #include "processor/StatusEnforcementFlag.h"
+#include "support/FunctionOverride.h"
 
 // The thread-local flag that keeps the current-status detour from enforcing inside its own
 // enforcement, with the plug-in's detours installed in this process.

@@ -28,6 +28,8 @@ class EMUHOST_API HookManager : public AsaApi::IHooks {
     std::vector<std::string> RemoveLog() const;
 
     void FailInstall(const std::string& functionName);
+    // The next removals of this function throw, as a host that cannot restore it might.
+    void FailRemove(const std::string& functionName);
     void ClearFaults();
     // Restores every slot and forgets every hook.
     void Reset();
@@ -41,6 +43,7 @@ class EMUHOST_API HookManager : public AsaApi::IHooks {
     mutable std::mutex mutex_;
     std::unordered_map<std::string, std::vector<Installed>> hooks_;
     std::set<std::string> failing_;
+    std::set<std::string> failingRemovals_;
     std::vector<std::string> installLog_;
     std::vector<std::string> removeLog_;
 };
