@@ -39,6 +39,7 @@ std::array<HookRecord, kHookCount> MakeHookTable() {
 }
 
 void InstallHooks() {
+    State().Hooks = MakeHookTable();
     for (HookRecord& hook : State().Hooks) {
         hook.Installed = AsaApi::GetHooks().InstallHook(hook.Symbol, hook.Detour, &hook.Original);
     }

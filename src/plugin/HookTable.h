@@ -8,6 +8,7 @@ namespace txl {
 
 // The ten hooks in install order, not yet installed.
 std::array<HookRecord, kHookCount> MakeHookTable();
+// Fills the state's hook records from the table and installs each, in table order.
 void InstallHooks();
 void RemoveHook(const HookRecord& hook);
 

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "host/EngineText.h"
-#include "plugin/PluginEntry.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -17,11 +16,11 @@ namespace txl {
 
 #if defined(_WIN32)
 
-std::wstring LocatePluginModule() {
+std::wstring LocatePluginModule(const void* address) {
     HMODULE module = nullptr;
     constexpr DWORD kFlags =
         GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
-    if (!GetModuleHandleExW(kFlags, reinterpret_cast<LPCWSTR>(&Plugin_Init), &module)) {
+    if (!GetModuleHandleExW(kFlags, static_cast<LPCWSTR>(address), &module)) {
         throw std::runtime_error("Cannot locate plugin module");
     }
     std::vector<wchar_t> buffer(32768, L'\0');
@@ -38,10 +37,9 @@ std::filesystem::path ToFilesystemPath(const std::wstring& path) {
 
 #else
 
-std::wstring LocatePluginModule() {
+std::wstring LocatePluginModule(const void* address) {
     Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&Plugin_Init), &info) == 0 || info.dli_fname == nullptr ||
-        info.dli_fname[0] == '\0') {
+    if (dladdr(address, &info) == 0 || info.dli_fname == nullptr || info.dli_fname[0] == '\0') {
         throw std::runtime_error("Cannot locate plugin module");
     }
     // A library loaded by a relative path reports that path; made absolute now, it still names

@@ -17,7 +17,7 @@ namespace {
 
 void Initialise() {
     PluginState& state = State();
-    std::wstring module = LocatePluginModule();
+    std::wstring module = LocatePluginModule(reinterpret_cast<const void*>(&Plugin_Init));
     state.ConfigPath = SiblingPath(module, L"config.json");
     state.ReportPath = SiblingPath(state.ConfigPath, L"processor-runtime.json");
     LoadConfiguration();

@@ -1,15 +1,9 @@
 #include "plugin/PluginState.h"
 
-#include "plugin/HookTable.h"
-
 namespace txl {
 
 PluginState& State() {
-    static PluginState state = [] {
-        PluginState initial;
-        initial.Hooks = MakeHookTable();
-        return initial;
-    }();
+    static PluginState state;
     return state;
 }
 
