@@ -139,8 +139,9 @@ TEST_F(CraftCounterTest, NativeCountAndRecordSettleOnTheMoreUsedOne) {
 TEST_F(CraftCounterTest, MalformedRecordsReadAsExhaustedAndAreNeverRewritten) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const std::vector<std::vector<float>> records = {
-        {1.0f, 10.0f, 2.0f, 0.0f}, {2.0f, 10.0f, 2.0f},  {1.0f, 10.0f, 3.5f},     {1.0f, nan, 0.0f},
-        {1.0f, 0.0f, 0.0f},        {1.0f, 10.0f, 11.0f}, {1.0f, 2000000.0f, 0.0f}, {1.0f, 9.5f, 2.0f}};
+        {1.0f, 10.0f, 2.0f, 0.0f}, {2.0f, 10.0f, 2.0f}, {1.0f, 10.0f, 3.5f},
+        {1.0f, nan, 0.0f},         {1.0f, 0.0f, 0.0f},  {1.0f, 10.0f, 11.0f},
+        {1.0f, 2000000.0f, 0.0f},  {1.0f, 9.5f, 2.0f}};
     for (const auto& record : records) {
         emu::Item* bolt = world.GiveBolt();
         txltest::SetCounterFloats(bolt, record);
