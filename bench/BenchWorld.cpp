@@ -4,8 +4,8 @@
 #include "emuhost/HookManager.h"
 #include "emuhost/HostLog.h"
 #include "plugin/HookTable.h"
-#include "plugin/Logger.h"
 #include "plugin/Teardown.h"
+#include "shared/Logger.h"
 
 namespace txlbench {
 

@@ -9,8 +9,8 @@
 #include <nlohmann/json.hpp>
 
 #include "config/ValidateConfig.h"
-#include "plugin/PlatformPaths.h"
-#include "plugin/PluginState.h"
+#include "shared/PlatformPaths.h"
+#include "shared/PluginState.h"
 
 namespace txl {
 

@@ -4,10 +4,10 @@
 #include <string>
 
 #include "config/LoadConfiguration.h"
-#include "plugin/HookFailure.h"
-#include "plugin/Logger.h"
-#include "plugin/PluginState.h"
 #include "processor/ApplyCommand.h"
+#include "shared/HookFailure.h"
+#include "shared/Logger.h"
+#include "shared/PluginState.h"
 
 namespace txl {
 

@@ -2,7 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "config/PluginConfig.h"
+#include "shared/PluginConfig.h"
 
 namespace txl {
 

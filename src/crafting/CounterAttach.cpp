@@ -5,9 +5,9 @@
 #include "host/EngineText.h"
 #include "host/GameAccess.h"
 #include "host/WeakObjects.h"
-#include "plugin/Logger.h"
-#include "plugin/PluginState.h"
 #include "processor/ProcessorDiscovery.h"
+#include "shared/Logger.h"
+#include "shared/PluginState.h"
 
 namespace txl::crafting {
 namespace {

@@ -6,7 +6,7 @@
 #include "crafting/CounterParts.h"
 #include "host/EngineText.h"
 #include "host/GameAccess.h"
-#include "plugin/PluginState.h"
+#include "shared/PluginState.h"
 
 namespace txl::crafting {
 namespace {

@@ -5,7 +5,7 @@
 #include "crafting/CraftCounter.h"
 #include "host/EngineText.h"
 #include "host/GameAccess.h"
-#include "plugin/PluginState.h"
+#include "shared/PluginState.h"
 
 namespace txl {
 namespace {

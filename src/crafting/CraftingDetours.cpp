@@ -9,10 +9,10 @@
 #include "crafting/CraftCounter.h"
 #include "host/GameAccess.h"
 #include "host/WeakObjects.h"
-#include "plugin/HookFailure.h"
-#include "plugin/Logger.h"
-#include "plugin/PluginState.h"
-#include "plugin/ScopedValue.h"
+#include "shared/HookFailure.h"
+#include "shared/Logger.h"
+#include "shared/PluginState.h"
+#include "shared/ScopedValue.h"
 
 namespace txl {
 namespace {

@@ -6,9 +6,9 @@
 #include "diagnostics/ItemRecord.h"
 #include "host/EngineNames.h"
 #include "host/GameAccess.h"
-#include "plugin/PluginState.h"
 #include "processor/ProcessorDiscovery.h"
 #include "processor/SuccessStatus.h"
+#include "shared/PluginState.h"
 
 namespace txl {
 namespace {

@@ -5,10 +5,10 @@
 
 #include "diagnostics/InspectionReport.h"
 #include "diagnostics/ReportFile.h"
-#include "plugin/HookFailure.h"
-#include "plugin/Logger.h"
-#include "plugin/PlatformPaths.h"
-#include "plugin/PluginState.h"
+#include "shared/HookFailure.h"
+#include "shared/Logger.h"
+#include "shared/PlatformPaths.h"
+#include "shared/PluginState.h"
 
 namespace txl {
 

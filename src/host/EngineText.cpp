@@ -5,7 +5,7 @@
 
 #include "AsaApi/Text.h"
 #include "host/GameAccess.h"
-#include "plugin/Logger.h"
+#include "shared/Logger.h"
 
 namespace txl::host {
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "plugin/PluginState.h"
+#include "shared/PluginState.h"
 
 namespace txl {
 

@@ -5,12 +5,12 @@
 
 #include "config/LoadConfiguration.h"
 #include "plugin/HookTable.h"
-#include "plugin/Logger.h"
-#include "plugin/PlatformPaths.h"
-#include "plugin/PluginPaths.h"
-#include "plugin/PluginState.h"
 #include "plugin/Registrations.h"
 #include "plugin/Teardown.h"
+#include "shared/Logger.h"
+#include "shared/PlatformPaths.h"
+#include "shared/PluginPaths.h"
+#include "shared/PluginState.h"
 
 namespace txl {
 namespace {

@@ -4,9 +4,9 @@
 #include "config/ReloadCommand.h"
 #include "diagnostics/InspectCommand.h"
 #include "host/EngineText.h"
-#include "plugin/PluginState.h"
 #include "processor/ApplyCommand.h"
 #include "processor/EnforcementTimer.h"
+#include "shared/PluginState.h"
 
 namespace txl {
 namespace {

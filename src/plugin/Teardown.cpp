@@ -5,9 +5,9 @@
 #include "AsaApi/Commands.h"
 #include "host/EngineText.h"
 #include "plugin/HookTable.h"
-#include "plugin/Logger.h"
-#include "plugin/PluginState.h"
 #include "plugin/Registrations.h"
+#include "shared/Logger.h"
+#include "shared/PluginState.h"
 
 namespace txl {
 namespace {

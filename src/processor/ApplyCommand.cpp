@@ -5,10 +5,10 @@
 
 #include "host/EngineText.h"
 #include "host/GameAccess.h"
-#include "plugin/HookFailure.h"
-#include "plugin/PluginState.h"
 #include "processor/ProcessorDiscovery.h"
 #include "processor/ProcessorEnforcement.h"
+#include "shared/HookFailure.h"
+#include "shared/PluginState.h"
 
 namespace txl {
 namespace {

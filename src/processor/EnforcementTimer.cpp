@@ -7,9 +7,9 @@
 #include "crafting/CraftCounter.h"
 #include "host/GameAccess.h"
 #include "host/WeakObjects.h"
-#include "plugin/Logger.h"
-#include "plugin/PluginState.h"
 #include "processor/ProcessorEnforcement.h"
+#include "shared/Logger.h"
+#include "shared/PluginState.h"
 
 namespace txl {
 namespace {

@@ -5,14 +5,14 @@
 #include <exception>
 
 #include "host/GameAccess.h"
-#include "plugin/HookFailure.h"
-#include "plugin/Logger.h"
-#include "plugin/PluginState.h"
-#include "plugin/ScopedValue.h"
 #include "processor/ProcessorDiscovery.h"
 #include "processor/ProcessorEnforcement.h"
 #include "processor/StatusEnforcementFlag.h"
 #include "processor/SuccessStatus.h"
+#include "shared/HookFailure.h"
+#include "shared/Logger.h"
+#include "shared/PluginState.h"
+#include "shared/ScopedValue.h"
 
 namespace txl {
 

@@ -5,8 +5,8 @@
 
 #include "host/EngineNames.h"
 #include "host/GameAccess.h"
-#include "plugin/Logger.h"
-#include "plugin/PluginState.h"
+#include "shared/Logger.h"
+#include "shared/PluginState.h"
 
 namespace txl {
 namespace {

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "AsaApi/EngineTypes.h"
-#include "processor/ProcessorLayout.h"
+#include "shared/ProcessorLayout.h"
 
 namespace txl {
 

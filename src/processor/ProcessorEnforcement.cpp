@@ -8,10 +8,10 @@
 #include "host/EngineNames.h"
 #include "host/GameAccess.h"
 #include "host/WeakObjects.h"
-#include "plugin/Logger.h"
-#include "plugin/PluginState.h"
 #include "processor/ProcessorDiscovery.h"
 #include "processor/SuccessStatus.h"
+#include "shared/Logger.h"
+#include "shared/PluginState.h"
 
 namespace txl {
 namespace {

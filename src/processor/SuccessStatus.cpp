@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "host/GameAccess.h"
-#include "plugin/PluginState.h"
+#include "shared/PluginState.h"
 
 namespace txl {
 

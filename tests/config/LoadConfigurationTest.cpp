@@ -5,7 +5,7 @@
 #include <string>
 
 #include "config/LoadConfiguration.h"
-#include "plugin/PluginState.h"
+#include "shared/PluginState.h"
 #include "support/EmulatedServer.h"
 
 namespace {

@@ -5,12 +5,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "config/ReloadCommand.h"
 #include "emugame/Allocator.h"
 #include "emugame/GameCalls.h"
-#include "config/ReloadCommand.h"
-#include "plugin/PluginState.h"
 #include "processor/ProcessorEnforcement.h"
 #include "processor/ProcessorTestWorld.h"
+#include "shared/PluginState.h"
 
 // "TXL.Reload" as an administrator runs it against the loaded plug-in library.
 namespace {

@@ -11,7 +11,7 @@
 #include "emugame/GameCalls.h"
 #include "emuhost/HookManager.h"
 #include "plugin/HookTable.h"
-#include "plugin/PluginState.h"
+#include "shared/PluginState.h"
 
 // The crafting detours in this process, in front of game functions a test can stand in for.
 namespace {

@@ -1,8 +1,8 @@
 #include "crafting/CraftingWorld.h"
 
 #include "emugame/Allocator.h"
-#include "plugin/Logger.h"
-#include "plugin/PluginState.h"
+#include "shared/Logger.h"
+#include "shared/PluginState.h"
 
 namespace txltest {
 

@@ -3,7 +3,7 @@
 #include "crafting/CraftCounter.h"
 #include "crafting/CraftingWorld.h"
 #include "emugame/Allocator.h"
-#include "plugin/PluginState.h"
+#include "shared/PluginState.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include "emugame/StandardClasses.h"
 #include "emuhost/NameRegistry.h"
 #include "host/EngineText.h"
-#include "plugin/Logger.h"
-#include "plugin/PluginState.h"
+#include "shared/Logger.h"
+#include "shared/PluginState.h"
 #include "support/EmulatedServer.h"
 
 namespace {

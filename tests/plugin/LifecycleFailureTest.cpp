@@ -9,10 +9,10 @@
 #include "emuhost/HostLog.h"
 #include "emuhost/PluginLoader.h"
 #include "plugin/HookTable.h"
-#include "plugin/Logger.h"
-#include "plugin/PluginState.h"
 #include "plugin/Registrations.h"
 #include "plugin/Teardown.h"
+#include "shared/Logger.h"
+#include "shared/PluginState.h"
 #include "support/EmulatedServer.h"
 
 namespace {

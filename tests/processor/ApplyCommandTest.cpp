@@ -6,9 +6,9 @@
 #include "emugame/Allocator.h"
 #include "emugame/StandardClasses.h"
 #include "emuhost/NameRegistry.h"
-#include "plugin/PluginState.h"
 #include "processor/ApplyCommand.h"
 #include "processor/ProcessorTestWorld.h"
+#include "shared/PluginState.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include "emugame/GameCalls.h"
 #include "emuhost/CommandRegistry.h"
 #include "host/WeakObjects.h"
-#include "plugin/PluginState.h"
 #include "processor/EnforcementTimer.h"
 #include "processor/ProcessorEnforcement.h"
 #include "processor/ProcessorTestWorld.h"
+#include "shared/PluginState.h"
 #include "support/FunctionOverride.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "emugame/StandardClasses.h"
-#include "plugin/PluginState.h"
 #include "processor/ProcessorDiscovery.h"
 #include "processor/ProcessorTestWorld.h"
+#include "shared/PluginState.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "emugame/StandardClasses.h"
-#include "plugin/PluginState.h"
 #include "processor/ProcessorEnforcement.h"
 #include "processor/ProcessorTestWorld.h"
+#include "shared/PluginState.h"
 
 namespace {
 

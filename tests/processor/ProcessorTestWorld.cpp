@@ -4,8 +4,8 @@
 #include "emuhost/CommandRegistry.h"
 #include "emuhost/NameRegistry.h"
 #include "plugin/HookTable.h"
-#include "plugin/Logger.h"
-#include "plugin/PluginState.h"
+#include "shared/Logger.h"
+#include "shared/PluginState.h"
 
 namespace txltest {
 namespace {

@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "emugame/GameCalls.h"
-#include "plugin/PluginState.h"
 #include "processor/ProcessorEnforcement.h"
 #include "processor/ProcessorTestWorld.h"
 #include "processor/StatusEnforcementFlag.h"
+#include "shared/PluginState.h"
 #include "support/FunctionOverride.h"
 
 // The thread-local flag that keeps the current-status detour from enforcing inside its own

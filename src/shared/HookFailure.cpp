@@ -1,7 +1,7 @@
-#include "plugin/HookFailure.h"
+#include "shared/HookFailure.h"
 
 #include "host/RconReply.h"
-#include "plugin/Logger.h"
+#include "shared/Logger.h"
 
 namespace txl {
 

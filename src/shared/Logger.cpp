@@ -1,4 +1,4 @@
-#include "plugin/Logger.h"
+#include "shared/Logger.h"
 
 #include <mutex>
 

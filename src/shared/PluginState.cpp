@@ -1,4 +1,4 @@
-#include "plugin/PluginState.h"
+#include "shared/PluginState.h"
 
 namespace txl {
 

@@ -1,4 +1,4 @@
-#include "plugin/PlatformPaths.h"
+#include "shared/PlatformPaths.h"
 
 #include <stdexcept>
 #include <system_error>

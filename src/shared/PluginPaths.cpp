@@ -1,4 +1,4 @@
-#include "plugin/PluginPaths.h"
+#include "shared/PluginPaths.h"
 
 namespace txl {
 namespace {

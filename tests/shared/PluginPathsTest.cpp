@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "plugin/PluginPaths.h"
+#include "shared/PluginPaths.h"
 
 namespace {
 

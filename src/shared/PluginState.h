@@ -6,8 +6,8 @@
 #include <unordered_map>
 
 #include "AsaApi/EngineTypes.h"
-#include "config/PluginConfig.h"
-#include "processor/ProcessorLayout.h"
+#include "shared/PluginConfig.h"
+#include "shared/ProcessorLayout.h"
 
 namespace txl {
 
