@@ -13,6 +13,7 @@
 #include "emugame/Allocator.h"
 #include "emugame/GameCalls.h"
 #include "emugame/StandardClasses.h"
+#include "emuhost/NameRegistry.h"
 #include "emuhost/PluginLoader.h"
 #include "support/EmulatedServer.h"
 
@@ -232,6 +233,23 @@ TEST_F(FailedInspection, AReportThisProcessMayNotWriteIsLeftAsItIs) {
     chmod(scenario.folder.Path().c_str(), 0755);
     ASSERT_TRUE(ran);
     ExpectFailureKeptEarlierReport("Could not write diagnostic report");
+}
+
+TEST(InspectCommand, ReleasesThatFailInsideDestructorsAreLoggedNotThrown) {
+    InspectScenario scenario;
+    scenario.SpawnProcessor(-0.7f);
+    emuhost::NameRegistry::Instance().FailResolution("FMemory.Free(void*)");
+    const bool ran = scenario.Inspect();
+    emuhost::NameRegistry::Instance().ClearFaults();
+
+    ASSERT_TRUE(ran);
+    EXPECT_EQ(scenario.Replies().size(), 1u);
+    const auto errors = scenario.server.Logs().Messages("error");
+    ASSERT_FALSE(errors.empty());
+    for (const std::string& line : errors)
+        EXPECT_EQ(line,
+                  "Thalassovex buffer release failed: Host call failed for "
+                  "'FMemory.Free(void*)'");
 }
 
 TEST(InspectCommand, AReportThatIsALinkIsWrittenThroughAndStaysALink) {

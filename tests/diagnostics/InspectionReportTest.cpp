@@ -12,6 +12,7 @@
 #include "emugame/StandardClasses.h"
 #include "emuhost/NameRegistry.h"
 #include "host/EngineText.h"
+#include "plugin/HookTable.h"
 #include "shared/Logger.h"
 #include "shared/PluginState.h"
 #include "support/EmulatedServer.h"
@@ -71,6 +72,7 @@ class SmallWorld {
 
         txl::ProcessorLayout layout{LayoutOf(chance_), LayoutOf(crafts_), LayoutOf(skill_), true};
         txl::State().ProcessorLayouts[reinterpret_cast<UClass*>(mini)] = layout;
+        txl::State().Hooks = txl::MakeHookTable();
         txl::HookRecord& hook = txl::State().Hooks[txl::kCurrentStatusHook];
         hook.Original = *emuhost::NameRegistry::Instance().HookSlot(hook.Symbol);
     }
