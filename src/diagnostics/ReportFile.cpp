@@ -23,10 +23,6 @@ bool WriteWholeFile(const std::filesystem::path& path, const std::string& text) 
 
 }  // namespace
 
-std::string SerialiseReport(const nlohmann::json& report) {
-    return report.dump(2, ' ', false, nlohmann::json::error_handler_t::strict);
-}
-
 void ReplaceReportFile(const std::filesystem::path& target, const std::string& text) {
     std::filesystem::path temporary = target;
     temporary += ".tmp";
