@@ -20,6 +20,9 @@ struct PairFigures {
 // The console output as usual, then one table of the differences that the plug-in makes.
 class DifferenceReporter : public benchmark::ConsoleReporter {
   public:
+    // Plain text: the output usually goes to a file.
+    DifferenceReporter() : ConsoleReporter(OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
@@ -91,13 +94,12 @@ int main(int argc, char** argv) {
     std::string repetitions = "--benchmark_repetitions=5";
     std::string interleave = "--benchmark_enable_random_interleaving=true";
     std::string aggregates = "--benchmark_report_aggregates_only=true";
-    std::string plain = "--benchmark_color=false";
     bool chosen = false;
     for (int i = 1; i < argc; ++i)
         chosen = chosen || std::string(argv[i]).starts_with("--benchmark_repetitions");
     if (!chosen) {
         arguments.insert(arguments.begin() + 1,
-                         {repetitions.data(), interleave.data(), aggregates.data(), plain.data()});
+                         {repetitions.data(), interleave.data(), aggregates.data()});
     }
     int count = static_cast<int>(arguments.size());
     benchmark::Initialize(&count, arguments.data());

@@ -20,7 +20,8 @@ struct EngineBookkeeping {
     template <typename U>
     explicit EngineBookkeeping(const EngineBookkeeping<U>&) {}
     T* allocate(std::size_t count) {
-        void* memory = std::malloc(count * sizeof(T));
+        // T is the map's node or bucket type; a bucket is a pointer, and its size is meant.
+        void* memory = std::malloc(count * sizeof(T));  // NOLINT(bugprone-sizeof-expression)
         if (memory == nullptr) throw std::bad_alloc();
         return static_cast<T*>(memory);
     }

@@ -50,7 +50,8 @@ void EncodeUtf8(char32_t cp, Put&& put) {
 template <typename Put>
 void WideToUtf8(const wchar_t* source, int count, Put&& put) {
     for (int i = 0; i < count;) {
-        const auto unit = static_cast<std::make_unsigned_t<wchar_t>>(source[i]);
+        // Negative units (signed wchar_t) wrap far above 0x80 and take the general path.
+        const auto unit = static_cast<char32_t>(source[i]);
         if (unit < 0x80) {  // the common case, one unit each way
             put(static_cast<char8_t>(unit));
             ++i;

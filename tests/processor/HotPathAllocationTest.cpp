@@ -46,6 +46,7 @@ class HotPathAllocation : public ::testing::Test {
     // Each call's count with the game alone, then with the detours installed.
     void ExpectNothingAdded(const std::vector<Call>& calls) {
         std::vector<std::uint64_t> game;
+        game.reserve(calls.size());
         for (const auto& [name, call] : calls) game.push_back(AllocationsOf(call));
         plugin.InstallHooks();
         emu::calls::BeginPlay(processor);  // tracked, discovered and settled
