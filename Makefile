@@ -1,7 +1,7 @@
-# The two commands: `make demo` runs the dev server's demonstration, `make test` the whole suite.
+# `make demo` runs the dev server's demonstration, `make test` the whole suite, `make bench` the benchmarks.
 PRESET ?= release
 
-.PHONY: deps build test demo sanitize-test clean
+.PHONY: deps build test demo sanitize-test bench clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -15,6 +15,12 @@ test: build
 
 demo: build
 	bash scripts/demo.sh build/$(PRESET)
+
+# Benchmarks of the plug-in against the bare game, in a release build; not part of the tests.
+bench: deps
+	cmake --preset release >/dev/null
+	cmake --build --preset release -j2 --target txl_bench
+	build/release/bench/txl_bench $(BENCH_ARGS)
 
 sanitize-test:
 	$(MAKE) test PRESET=sanitize

@@ -22,11 +22,40 @@ namespace {
 constexpr std::size_t kQuarantined = 4096;
 constexpr unsigned char kPoison = 0xDD;
 
+// The bookkeeping of engine buffers lives in the engine's own memory, not in the C++ heap of the
+// process, so that a count of heap allocations sees only the callers' own.
+template <typename T>
+struct EngineBookkeeping {
+    using value_type = T;
+    EngineBookkeeping() = default;
+    template <typename U>
+    explicit EngineBookkeeping(const EngineBookkeeping<U>&) {}
+    T* allocate(std::size_t count) {
+        // T is the map's node or bucket type; a bucket is a pointer, and its size is meant.
+        void* memory = std::malloc(count * sizeof(T));  // NOLINT(bugprone-sizeof-expression)
+        if (memory == nullptr) throw std::bad_alloc();
+        return static_cast<T*>(memory);
+    }
+    void deallocate(T* memory, std::size_t) { std::free(memory); }
+    template <typename U>
+    bool operator==(const EngineBookkeeping<U>&) const {
+        return true;
+    }
+};
+
+using LiveBuffers =
+    std::unordered_map<void*, unsigned long long, std::hash<void*>, std::equal_to<void*>,
+                       EngineBookkeeping<std::pair<void* const, unsigned long long>>>;
+using ReleasedBuffers =
+    std::map<std::uintptr_t, unsigned long long, std::less<>,
+             EngineBookkeeping<std::pair<const std::uintptr_t, unsigned long long>>>;
+using ReleaseOrder = std::deque<void*, EngineBookkeeping<void*>>;
+
 struct AllocatorState {
     std::mutex mutex;
-    std::unordered_map<void*, unsigned long long> live;
-    std::map<std::uintptr_t, unsigned long long> released;
-    std::deque<void*> releaseOrder;
+    LiveBuffers live;
+    ReleasedBuffers released;
+    ReleaseOrder releaseOrder;
     int failNext = 0;
 };
 

@@ -23,8 +23,9 @@ void* MemoryRealloc(void* pointer, unsigned long long size, unsigned int alignme
     return EngineRealloc(pointer, size, alignment);
 }
 
+// Straight from the name table into the engine buffer, as the engine does.
 void NameToString(const FName* name, FString* out) {
-    std::wstring text = emuhost::ToWide(Game::Instance().NameText(*name));
+    const std::wstring& text = Game::Instance().NameEntry(*name);
     StringRelease(*out);
     *out = MakeString(text);
 }

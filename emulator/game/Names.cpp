@@ -1,4 +1,5 @@
 #include "emugame/Game.h"
+#include "emuhost/WideText.h"
 
 namespace emu {
 
@@ -7,8 +8,16 @@ FName Game::MakeName(const std::string& text) {
         return FName{found->second, 0};
     auto index = static_cast<int32>(names_.size());
     names_.push_back(text);
+    wideNames_.push_back(emuhost::ToWide(text));
     nameIndex_.emplace(text, index);
     return FName{index, 0};
+}
+
+const std::wstring& Game::NameEntry(FName name) const {
+    static const std::wstring kNone = L"None";
+    if (name.ComparisonIndex < 0 || name.ComparisonIndex >= static_cast<int32>(wideNames_.size()))
+        return kNone;
+    return wideNames_[static_cast<std::size_t>(name.ComparisonIndex)];
 }
 
 std::string Game::NameText(FName name) const {

@@ -21,10 +21,10 @@ void SetReleasedBufferTest(ReleasedBufferTest test) {
     gReleasedTest.store(test);
 }
 
-void RequireUnreleased(const void* data, const std::string& reader) {
+void RequireUnreleased(const void* data, const char* reader) {
     ReleasedBufferTest test = gReleasedTest.load();
     if (data != nullptr && test != nullptr && test(data))
-        AbortOnMisuse(reader + " reads through a released buffer");
+        AbortOnMisuse(std::string(reader) + " reads through a released buffer");
 }
 
 }  // namespace emuhost

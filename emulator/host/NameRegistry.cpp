@@ -13,24 +13,32 @@ NameRegistry& NameRegistry::Instance() {
 }
 
 void NameRegistry::RegisterFunction(const std::string& name, void* entry) {
-    std::lock_guard lock(mutex_);
-    functions_[name] = entry;
+    std::lock_guard lock(writeMutex_);
+    Entry& found = Publish(name);
+    found.function = entry;
+    found.isFunction = true;
 }
 
 void NameRegistry::RegisterHookable(const std::string& name, void* entry, void** slot) {
-    std::lock_guard lock(mutex_);
-    functions_[name] = entry;
-    slots_[name] = slot;
+    std::lock_guard lock(writeMutex_);
+    Entry& found = Publish(name);
+    found.function = entry;
+    found.slot = slot;
+    found.isFunction = true;
 }
 
 void NameRegistry::RegisterField(const std::string& name, std::ptrdiff_t offset) {
-    std::lock_guard lock(mutex_);
-    fields_[name] = offset;
+    std::lock_guard lock(writeMutex_);
+    Entry& found = Publish(name);
+    found.offset = offset;
+    found.isField = true;
 }
 
 void NameRegistry::RegisterBitField(const std::string& name, BitFieldLocation location) {
-    std::lock_guard lock(mutex_);
-    bitFields_[name] = location;
+    std::lock_guard lock(writeMutex_);
+    Entry& found = Publish(name);
+    found.bitField = location;
+    found.isBitField = true;
 }
 
 void NameRegistry::FailLoudly(const std::string& kind, const std::string& name) const {
@@ -39,52 +47,75 @@ void NameRegistry::FailLoudly(const std::string& kind, const std::string& name) 
     throw std::runtime_error(message);
 }
 
-void NameRegistry::CheckFault(const std::string& name) const {
-    if (failing_.contains(name)) {
-        std::string message = "Host call failed for '" + name + "'";
-        HostLogError(message);
-        throw std::runtime_error(message);
+void NameRegistry::FailCall(const std::string& name) const {
+    std::string message = "Host call failed for '" + name + "'";
+    HostLogError(message);
+    throw std::runtime_error(message);
+}
+
+NameRegistry::Entry& NameRegistry::Publish(const std::string& name) {
+    auto [found, added] = entries_.try_emplace(name);
+    if (!added) return found->second;
+    // Rebuilt whole at each new name: names are published once, at start-up, and the table
+    // stays at most half full.
+    std::size_t size = 64;
+    while (size < entries_.size() * 2) size *= 2;
+    std::vector<Slot> table(size);
+    for (auto& [text, entry] : entries_) {
+        const std::size_t hash = std::hash<std::string>{}(text);
+        std::size_t at = hash & (size - 1);
+        while (table[at].name != nullptr) at = (at + 1) & (size - 1);
+        table[at] = Slot{hash, &text, &entry};
+    }
+    table_.swap(table);
+    return found->second;
+}
+
+const NameRegistry::Entry* NameRegistry::Find(const std::string& name) const {
+    if (table_.empty()) return nullptr;
+    const std::size_t hash = std::hash<std::string>{}(name);
+    const std::size_t mask = table_.size() - 1;
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+        const Slot& slot = table_[at];
+        if (slot.name == nullptr) return nullptr;
+        if (slot.hash == hash && *slot.name == name) return slot.entry;
     }
 }
 
 void* NameRegistry::FunctionEntry(const std::string& name) const {
-    std::lock_guard lock(mutex_);
-    CheckFault(name);
-    auto found = functions_.find(name);
-    if (found == functions_.end()) FailLoudly("function", name);
-    return found->second;
+    const Entry* entry = Find(name);
+    if (entry != nullptr && entry->failing) FailCall(name);
+    if (entry == nullptr || !entry->isFunction) FailLoudly("function", name);
+    return entry->function;
 }
 
 std::ptrdiff_t NameRegistry::FieldOffset(const std::string& name) const {
-    std::lock_guard lock(mutex_);
-    CheckFault(name);
-    auto found = fields_.find(name);
-    if (found == fields_.end()) FailLoudly("field", name);
-    return found->second;
+    const Entry* entry = Find(name);
+    if (entry != nullptr && entry->failing) FailCall(name);
+    if (entry == nullptr || !entry->isField) FailLoudly("field", name);
+    return entry->offset;
 }
 
 BitFieldLocation NameRegistry::BitField(const std::string& name) const {
-    std::lock_guard lock(mutex_);
-    CheckFault(name);
-    auto found = bitFields_.find(name);
-    if (found == bitFields_.end()) FailLoudly("bit-field", name);
-    return found->second;
+    const Entry* entry = Find(name);
+    if (entry != nullptr && entry->failing) FailCall(name);
+    if (entry == nullptr || !entry->isBitField) FailLoudly("bit-field", name);
+    return entry->bitField;
 }
 
 void** NameRegistry::HookSlot(const std::string& name) const {
-    std::lock_guard lock(mutex_);
-    auto found = slots_.find(name);
-    return found == slots_.end() ? nullptr : found->second;
+    const Entry* entry = Find(name);
+    return entry == nullptr ? nullptr : entry->slot;
 }
 
 void NameRegistry::FailResolution(const std::string& name) {
-    std::lock_guard lock(mutex_);
-    failing_[name] = true;
+    std::lock_guard lock(writeMutex_);
+    Publish(name).failing = true;
 }
 
 void NameRegistry::ClearFaults() {
-    std::lock_guard lock(mutex_);
-    failing_.clear();
+    std::lock_guard lock(writeMutex_);
+    for (auto& [name, entry] : entries_) entry.failing = false;
 }
 
 }  // namespace emuhost

@@ -26,27 +26,45 @@ char32_t DecodeWide(const wchar_t* text, int count, int& index) {
     return unit > 0x10FFFF ? kReplacement : unit;
 }
 
-void EncodeUtf8(char32_t cp, std::u8string& out) {
+// Writes one code point as UTF-8 through `put`, one unit per call.
+template <typename Put>
+void EncodeUtf8(char32_t cp, Put&& put) {
     if (cp < 0x80) {
-        out.push_back(static_cast<char8_t>(cp));
+        put(static_cast<char8_t>(cp));
     } else if (cp < 0x800) {
-        out.push_back(static_cast<char8_t>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char8_t>(0x80 | (cp & 0x3F)));
+        put(static_cast<char8_t>(0xC0 | (cp >> 6)));
+        put(static_cast<char8_t>(0x80 | (cp & 0x3F)));
     } else if (cp < 0x10000) {
-        out.push_back(static_cast<char8_t>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char8_t>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char8_t>(0x80 | (cp & 0x3F)));
+        put(static_cast<char8_t>(0xE0 | (cp >> 12)));
+        put(static_cast<char8_t>(0x80 | ((cp >> 6) & 0x3F)));
+        put(static_cast<char8_t>(0x80 | (cp & 0x3F)));
     } else {
-        out.push_back(static_cast<char8_t>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char8_t>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char8_t>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char8_t>(0x80 | (cp & 0x3F)));
+        put(static_cast<char8_t>(0xF0 | (cp >> 18)));
+        put(static_cast<char8_t>(0x80 | ((cp >> 12) & 0x3F)));
+        put(static_cast<char8_t>(0x80 | ((cp >> 6) & 0x3F)));
+        put(static_cast<char8_t>(0x80 | (cp & 0x3F)));
+    }
+}
+
+// Converts wide text to UTF-8, handing each unit to `put`; as the engine's converter, it needs
+// no buffer of its own.
+template <typename Put>
+void WideToUtf8(const wchar_t* source, int count, Put&& put) {
+    for (int i = 0; i < count;) {
+        // Negative units (signed wchar_t) wrap far above 0x80 and take the general path.
+        const auto unit = static_cast<char32_t>(source[i]);
+        if (unit < 0x80) {  // the common case, one unit each way
+            put(static_cast<char8_t>(unit));
+            ++i;
+            continue;
+        }
+        EncodeUtf8(DecodeWide(source, count, i), put);
     }
 }
 
 std::u8string WideToUtf8(const wchar_t* source, int count) {
     std::u8string out;
-    for (int i = 0; i < count;) EncodeUtf8(DecodeWide(source, count, i), out);
+    WideToUtf8(source, count, [&out](char8_t unit) { out.push_back(unit); });
     return out;
 }
 
@@ -72,34 +90,54 @@ char32_t DecodeUtf8(const UTF8CHAR* text, int count, int& index) {
     return cp;
 }
 
-std::wstring Utf8ToWide(const UTF8CHAR* source, int count) {
-    std::wstring out;
+template <typename Put>
+void Utf8ToWide(const UTF8CHAR* source, int count, Put&& put) {
     for (int i = 0; i < count;) {
         char32_t cp = DecodeUtf8(source, count, i);
         if (sizeof(wchar_t) == 2 && cp >= 0x10000) {
             cp -= 0x10000;
-            out.push_back(static_cast<wchar_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<wchar_t>(0xDC00 + (cp & 0x3FF)));
+            put(static_cast<wchar_t>(0xD800 + (cp >> 10)));
+            put(static_cast<wchar_t>(0xDC00 + (cp & 0x3FF)));
         } else {
-            out.push_back(static_cast<wchar_t>(cp));
+            put(static_cast<wchar_t>(cp));
         }
     }
+}
+
+std::wstring Utf8ToWide(const UTF8CHAR* source, int count) {
+    std::wstring out;
+    Utf8ToWide(source, count, [&out](wchar_t unit) { out.push_back(unit); });
     return out;
 }
 
-template <typename Target, typename Text>
-void CopyOut(Target* target, int32 targetLength, const Text& text) {
-    int32 n = 0;
-    for (; n < targetLength && n < static_cast<int32>(text.size()); ++n)
-        target[n] = static_cast<Target>(text[n]);
-}
+// A sink that counts the units a conversion produces.
+struct UnitCounter {
+    int32 count = 0;
+    template <typename Unit>
+    void operator()(Unit) {
+        ++count;
+    }
+};
+
+// A sink that writes at most `length` units into `target` and drops the rest.
+template <typename Target>
+struct BoundedWriter {
+    Target* target;
+    int32 length;
+    int32 written = 0;
+    template <typename Unit>
+    void operator()(Unit unit) {
+        if (written < length) target[written] = static_cast<Target>(unit);
+        ++written;
+    }
+};
 
 // The engine reads the source whatever it is; so does the emulator, after telling misuse apart.
 void CheckSource(const void* source, int32 sourceLength, const char* call) {
-    const std::string name = std::string("UE::Core::Private::") + call;
-    if (source == nullptr) emuhost::AbortOnMisuse(name + " from a null pointer");
-    if (sourceLength < 0) emuhost::AbortOnMisuse(name + " with a negative length");
-    emuhost::RequireUnreleased(source, name);
+    const auto name = [call] { return std::string("UE::Core::Private::") + call; };
+    if (source == nullptr) emuhost::AbortOnMisuse(name() + " from a null pointer");
+    if (sourceLength < 0) emuhost::AbortOnMisuse(name() + " with a negative length");
+    emuhost::RequireUnreleased(source, call);
 }
 
 void CheckTarget(const void* target, int32 targetLength) {
@@ -113,24 +151,28 @@ namespace UE::Core::Private {
 
 int32 GetConvertedLength(const UTF8CHAR*, const wchar_t* source, int32 sourceLength) {
     CheckSource(source, sourceLength, "GetConvertedLength");
-    return static_cast<int32>(WideToUtf8(source, sourceLength).size());
+    UnitCounter counter;
+    WideToUtf8(source, sourceLength, counter);
+    return counter.count;
 }
 
 void Convert(UTF8CHAR* target, int32 targetLength, const wchar_t* source, int32 sourceLength) {
     CheckSource(source, sourceLength, "Convert");
     CheckTarget(target, targetLength);
-    CopyOut(target, targetLength, WideToUtf8(source, sourceLength));
+    WideToUtf8(source, sourceLength, BoundedWriter<UTF8CHAR>{target, targetLength});
 }
 
 int32 GetConvertedLength(const wchar_t*, const UTF8CHAR* source, int32 sourceLength) {
     CheckSource(source, sourceLength, "GetConvertedLength");
-    return static_cast<int32>(Utf8ToWide(source, sourceLength).size());
+    UnitCounter counter;
+    Utf8ToWide(source, sourceLength, counter);
+    return counter.count;
 }
 
 void Convert(wchar_t* target, int32 targetLength, const UTF8CHAR* source, int32 sourceLength) {
     CheckSource(source, sourceLength, "Convert");
     CheckTarget(target, targetLength);
-    CopyOut(target, targetLength, Utf8ToWide(source, sourceLength));
+    Utf8ToWide(source, sourceLength, BoundedWriter<wchar_t>{target, targetLength});
 }
 
 }  // namespace UE::Core::Private

@@ -29,8 +29,9 @@ struct NewCounterEntry {
                                static_cast<unsigned long long>(capacity);
             void* grown =
                 floats.Data == nullptr
-                    ? host::Call<void*>("FMemory.Malloc(unsigned__int64,unsignedint)", bytes, 0U)
-                    : host::Call<void*>("FMemory.Realloc(void*,unsigned__int64,unsignedint)",
+                    ? host::Call<void*>("FMemory.Malloc(unsigned__int64,unsignedint)"_name, bytes,
+                                        0U)
+                    : host::Call<void*>("FMemory.Realloc(void*,unsigned__int64,unsignedint)"_name,
                                         static_cast<void*>(floats.Data), bytes, 0U);
             floats.Data = static_cast<float*>(grown);
             floats.ArrayMax = capacity;
@@ -45,14 +46,15 @@ void StoreCounterRecord(UPrimalItem* item, std::int32_t maximum, std::int32_t us
     entry.AppendFloat(kCounterVersion);
     entry.AppendFloat(static_cast<float>(maximum));
     entry.AppendFloat(static_cast<float>(used));
-    host::Call<void>("UPrimalItem.SetCustomItemData(FCustomItemData&)", item, &entry.Data);
+    host::Call<void>("UPrimalItem.SetCustomItemData(FCustomItemData&)"_name, item, &entry.Data);
 }
 
 bool SitsInProcessorInventory(UPrimalItem* item) {
-    UObject* inventory =
-        host::ResolveWeakReference(host::Field<FWeakObjectPtr>(item, "UPrimalItem.OwnerInventory"));
+    UObject* inventory = host::ResolveWeakReference(
+        host::Field<FWeakObjectPtr>(item, "UPrimalItem.OwnerInventory"_name));
     if (inventory == nullptr) return false;
-    return IsProcessorCreature(host::Field<UObject*>(inventory, "UActorComponent.OwnerPrivate"));
+    return IsProcessorCreature(
+        host::Field<UObject*>(inventory, "UActorComponent.OwnerPrivate"_name));
 }
 
 }  // namespace
@@ -61,23 +63,26 @@ bool AttachCounter(UPrimalItem* item, std::int32_t& maximum, std::int32_t& used)
     if (!SitsInProcessorInventory(item)) return false;
     UClass* cls = host::ClassOf(item);
     if (cls == nullptr) return false;
-    void* sparse = host::Call<void*>("UClass.GetSparseClassData(EGetSparseClassDataMethod)", cls,
-                                     EGetSparseClassDataMethod::CreateIfNull);
+    void* sparse = host::Call<void*>("UClass.GetSparseClassData(EGetSparseClassDataMethod)"_name,
+                                     cls, EGetSparseClassDataMethod::CreateIfNull);
     const PluginState& state = State();
     const FItemNetID id = ItemIdOf(item);
-    const auto adoption = state.AdoptionCounts.find(BlueprintKey(id));
+    // Reused: an unlimited blueprint in a processor looks its key up at every refresh.
+    thread_local std::string key;
+    WriteBlueprintKey(id, key);
+    const auto adoption = state.AdoptionCounts.find(key);
     const bool adopted = adoption != state.AdoptionCounts.end();
     if (sparse == nullptr) return false;
 
-    const auto native =
-        host::Field<std::int32_t>(sparse, "FPrimalItemSparseClassData.BlueprintAllowMaxCraftings");
+    const auto native = host::Field<std::int32_t>(
+        sparse, "FPrimalItemSparseClassData.BlueprintAllowMaxCraftings"_name);
     if (native < 1 && !adopted) return false;
     const std::int32_t newMaximum =
         native > 0 ? std::min(native, state.MaxCrafts) : state.MaxCrafts;
     const std::int32_t newUsed = adopted ? std::clamp(adoption->second, 0, newMaximum) : 0;
 
     StoreCounterRecord(item, newMaximum, newUsed);
-    host::Field<std::int32_t>(item, "UPrimalItem.CustomItemID") = newMaximum - newUsed - 1;
+    host::Field<std::int32_t>(item, "UPrimalItem.CustomItemID"_name) = newMaximum - newUsed - 1;
     if (state.Config.DebugLogging) {
         Log().info("TXL counter attached: {}:{} {}/{}", id.ItemID1, id.ItemID2, newUsed,
                    newMaximum);

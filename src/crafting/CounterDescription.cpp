@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <array>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -16,49 +18,95 @@ constexpr std::wstring_view kUsedMarker = L"\nThalassovex crafts used: ";
 constexpr std::wstring_view kSeparator = L" - ";
 constexpr std::wstring_view kSlash = L"/";
 
+// Room for any signed 32-bit decimal.
+using Digits = std::array<wchar_t, 12>;
+
+std::wstring_view Decimal(std::int32_t value, Digits& digits) {
+    auto magnitude = static_cast<std::uint32_t>(value);
+    if (value < 0) magnitude = 0U - magnitude;
+    std::size_t at = digits.size();
+    do {
+        digits[--at] = static_cast<wchar_t>(L'0' + magnitude % 10U);
+        magnitude /= 10U;
+    } while (magnitude != 0U);
+    if (value < 0) digits[--at] = L'-';
+    return {digits.data() + at, digits.size() - at};
+}
+
 // The description without any counter line of ours; the item's own text when it has none.
-std::wstring DescriptionBase(UPrimalItem* item) {
-    std::wstring text(
-        host::Characters(host::Field<FString>(item, "UPrimalItem.CustomItemDescription")));
+// A view into the item's own buffers, which nothing changes until the description is replaced.
+std::wstring_view DescriptionBase(UPrimalItem* item) {
+    std::wstring_view text =
+        host::Characters(host::Field<FString>(item, "UPrimalItem.CustomItemDescription"_name));
     const std::size_t cut = std::min(text.find(kRemainingMarker), text.find(kUsedMarker));
-    if (cut != std::wstring::npos) {
-        text.resize(cut);
-    } else if (text.empty()) {
-        text = host::Characters(host::Field<FString>(item, "UPrimalItem.ItemDescription"));
-    }
+    if (cut != std::wstring_view::npos) return text.substr(0, cut);
+    if (text.empty())
+        return host::Characters(host::Field<FString>(item, "UPrimalItem.ItemDescription"_name));
     return text;
 }
 
-void AppendCounterLine(std::wstring& text, std::int32_t maximum, std::int32_t used) {
-    text += kRemainingMarker;
-    text += std::to_wstring(std::max(maximum - used, 0));
-    text += kSlash;
-    text += std::to_wstring(maximum);
-    const std::string& exhausted = State().Config.ExhaustedCounterText;
-    if (used >= maximum && !exhausted.empty()) {
-        text += kSeparator;
-        text += host::ToWide(exhausted);
+// The new description as pieces; compared and copied without joining them first.
+class DescriptionPieces {
+  public:
+    void Add(std::wstring_view piece) { pieces_[count_++] = piece; }
+
+    bool Equals(std::wstring_view text) const {
+        std::size_t at = 0;
+        for (std::size_t i = 0; i < count_; ++i) {
+            const std::wstring_view piece = pieces_[i];
+            if (text.substr(at, piece.size()) != piece) return false;
+            at += piece.size();
+        }
+        return at == text.size();
     }
-}
+
+    // Copies the pieces into `out`, whose buffer is reused from call to call.
+    void Join(std::wstring& out) const {
+        out.clear();
+        for (std::size_t i = 0; i < count_; ++i) out.append(pieces_[i]);
+    }
+
+  private:
+    std::array<std::wstring_view, 8> pieces_{};
+    std::size_t count_ = 0;
+};
 
 }  // namespace
 
 bool RewriteCounterDescription(UPrimalItem* item, std::int32_t maximum, std::int32_t used) {
-    std::wstring text = DescriptionBase(item);
-    if (State().Config.ShowCraftCounter) AppendCounterLine(text, maximum, used);
+    DescriptionPieces pieces;
+    pieces.Add(DescriptionBase(item));
+    Digits remaining{};
+    Digits limit{};
+    host::ShortWideText exhausted;
+    if (State().Config.ShowCraftCounter) {
+        pieces.Add(kRemainingMarker);
+        pieces.Add(Decimal(std::max(maximum - used, 0), remaining));
+        pieces.Add(kSlash);
+        pieces.Add(Decimal(maximum, limit));
+        const std::string& text = State().Config.ExhaustedCounterText;
+        if (used >= maximum && !text.empty()) {
+            pieces.Add(kSeparator);
+            host::ToWide(text, exhausted);
+            pieces.Add(exhausted.View());
+        }
+    }
 
     // Lengths are explicit throughout: the text may hold U+0000.
-    FString& current = host::Field<FString>(item, "UPrimalItem.CustomItemDescription");
-    if (host::Characters(current) == text &&
-        !host::ReadFlag(item, "UPrimalItem.bHideCustomDescription")) {
+    FString& current = host::Field<FString>(item, "UPrimalItem.CustomItemDescription"_name);
+    if (pieces.Equals(host::Characters(current)) &&
+        !host::ReadFlag(item, "UPrimalItem.bHideCustomDescription"_name)) {
         return false;
     }
+    // Joined before the old buffer goes: the base may be a view into it.
+    thread_local std::wstring joined;
+    pieces.Join(joined);
     host::EngineString fresh;
-    fresh.Get().AssignRange(text.data(), static_cast<int>(text.size()));
+    fresh.Get().AssignRange(joined.data(), static_cast<int>(joined.size()));
     // The old buffer moves into `fresh`, which releases it.
     std::swap(current, fresh.Get());
-    host::WriteFlag(item, "UPrimalItem.bHideCustomDescription", false);
-    host::WriteFlag(item, "UPrimalItem.bForceAllowCustomItemDescription", true);
+    host::WriteFlag(item, "UPrimalItem.bHideCustomDescription"_name, false);
+    host::WriteFlag(item, "UPrimalItem.bForceAllowCustomItemDescription"_name, true);
     return true;
 }
 

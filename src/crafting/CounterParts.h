@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "AsaApi/EngineTypes.h"
 
@@ -17,7 +18,7 @@ inline constexpr float kCounterCeiling = 1000000.0f;
 bool IsCountedBlueprint(UPrimalItem* item);
 
 // Index of the first custom data entry whose name reads exactly `name`, or -1.
-int32 FindCustomEntry(UPrimalItem* item, const std::string& name);
+int32 FindCustomEntry(UPrimalItem* item, std::string_view name);
 // The entry at `index`, re-read from the item; null when the array no longer reaches it.
 FCustomItemData* CustomEntryAt(UPrimalItem* item, int32 index);
 
@@ -26,7 +27,8 @@ bool IsValidCounterRecord(const FCustomItemData& entry);
 
 FItemNetID ItemIdOf(UPrimalItem* item);
 // The two id parts in unsigned decimal joined by ":", as AdoptTestBlueprints names them.
-std::string BlueprintKey(const FItemNetID& id);
+// Written into `out`, whose buffer is reused from call to call.
+void WriteBlueprintKey(const FItemNetID& id, std::string& out);
 
 // Gives a blueprint in a processor's inventory its first record; false when it does not qualify.
 bool AttachCounter(UPrimalItem* item, std::int32_t& maximum, std::int32_t& used);

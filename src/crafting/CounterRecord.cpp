@@ -1,3 +1,5 @@
+#include <array>
+#include <charconv>
 #include <cmath>
 
 #include "crafting/CounterParts.h"
@@ -9,24 +11,25 @@ namespace txl {
 namespace crafting {
 
 bool IsCountedBlueprint(UPrimalItem* item) {
-    return item != nullptr && host::ReadFlag(item, "UPrimalItem.bIsBlueprint") &&
-           !host::ReadFlag(item, "UPrimalItem.bIsEngram");
+    return item != nullptr && host::ReadFlag(item, "UPrimalItem.bIsBlueprint"_name) &&
+           !host::ReadFlag(item, "UPrimalItem.bIsEngram"_name);
 }
 
-int32 FindCustomEntry(UPrimalItem* item, const std::string& name) {
+int32 FindCustomEntry(UPrimalItem* item, std::string_view name) {
     // By index, re-reading the array each step: naming an entry calls into the game, which
     // may grow (and so move) the array.
     for (int32 i = 0;; ++i) {
-        auto& entries = host::Field<TArray<FCustomItemData>>(item, "UPrimalItem.CustomItemDatas");
+        auto& entries =
+            host::Field<TArray<FCustomItemData>>(item, "UPrimalItem.CustomItemDatas"_name);
         if (entries.Data == nullptr || i >= entries.ArrayNum) return -1;
         FName entryName = entries.Data[i].CustomDataName;
-        if (host::NameText(entryName) == name) return i;
+        if (host::NameEquals(entryName, name)) return i;
     }
 }
 
 FCustomItemData* CustomEntryAt(UPrimalItem* item, int32 index) {
     if (index < 0) return nullptr;
-    auto& entries = host::Field<TArray<FCustomItemData>>(item, "UPrimalItem.CustomItemDatas");
+    auto& entries = host::Field<TArray<FCustomItemData>>(item, "UPrimalItem.CustomItemDatas"_name);
     if (entries.Data == nullptr || index >= entries.ArrayNum) return nullptr;
     return &entries.Data[index];
 }
@@ -43,11 +46,18 @@ bool IsValidCounterRecord(const FCustomItemData& entry) {
 }
 
 FItemNetID ItemIdOf(UPrimalItem* item) {
-    return host::Field<FItemNetID>(item, "UPrimalItem.ItemID");
+    return host::Field<FItemNetID>(item, "UPrimalItem.ItemID"_name);
 }
 
-std::string BlueprintKey(const FItemNetID& id) {
-    return std::to_string(id.ItemID1) + ":" + std::to_string(id.ItemID2);
+void WriteBlueprintKey(const FItemNetID& id, std::string& out) {
+    // Room for any unsigned 32-bit decimal.
+    std::array<char, 10> first{};
+    std::array<char, 10> second{};
+    char* firstEnd = std::to_chars(first.data(), first.data() + first.size(), id.ItemID1).ptr;
+    char* secondEnd = std::to_chars(second.data(), second.data() + second.size(), id.ItemID2).ptr;
+    out.assign(first.data(), firstEnd);
+    out += ':';
+    out.append(second.data(), secondEnd);
 }
 
 }  // namespace crafting

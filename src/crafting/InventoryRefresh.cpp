@@ -5,17 +5,18 @@ namespace txl {
 
 void RefreshInventoryCounters(UObject* character) {
     if (character == nullptr) return;
-    auto* inventory = host::Field<UObject*>(character, "APrimalCharacter.MyInventoryComponent");
+    auto* inventory =
+        host::Field<UObject*>(character, "APrimalCharacter.MyInventoryComponent"_name);
     if (inventory == nullptr) return;
     // By index, re-reading the array each step: announcing an item runs game code that may
     // add items and so move the array.
     for (int32 i = 0;; ++i) {
-        auto& items = host::Field<TArray<UPrimalItem*>>(inventory,
-                                                        "UPrimalInventoryComponent.InventoryItems");
+        auto& items = host::Field<TArray<UPrimalItem*>>(
+            inventory, "UPrimalInventoryComponent.InventoryItems"_name);
         if (items.Data == nullptr || i >= items.ArrayNum) return;
         UPrimalItem* item = items.Data[i];
         if (RefreshBlueprintCounter(item))
-            host::Call<void>("UPrimalItem.UpdatedItem(bool,bool)", item, false, false);
+            host::Call<void>("UPrimalItem.UpdatedItem(bool,bool)"_name, item, false, false);
     }
 }
 

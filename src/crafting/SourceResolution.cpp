@@ -10,9 +10,9 @@ namespace {
 
 bool IsStorageContainer(UObject* object) {
     auto* containerClass =
-        host::Call<UClass*>("APrimalStructureItemContainer.GetPrivateStaticClass()");
+        host::Call<UClass*>("APrimalStructureItemContainer.GetPrivateStaticClass()"_name);
     for (auto* s = reinterpret_cast<UStruct*>(host::ClassOf(object)); s != nullptr;
-         s = host::Field<UStruct*>(s, "UStruct.SuperStruct")) {
+         s = host::Field<UStruct*>(s, "UStruct.SuperStruct"_name)) {
         if (reinterpret_cast<UClass*>(s) == containerClass) return true;
     }
     return false;
@@ -24,20 +24,23 @@ bool HasItemId(UPrimalItem* candidate, float first, float second) {
 }
 
 // The single counted blueprint of `inventory` (other than `copy`) carrying the id; none when
-// there is no such blueprint or more than one.
+// there is no such blueprint or more than one. Nothing in the walk calls into the game, so the
+// array cannot move under it; the id is compared first, as the cheaper test that rules out
+// almost every item.
 UPrimalItem* FindSharedSource(UObject* inventory, UPrimalItem* copy, float first, float second) {
+    const auto& items = host::Field<TArray<UPrimalItem*>>(
+        inventory, "UPrimalInventoryComponent.InventoryItems"_name);
+    if (items.Data == nullptr) return nullptr;
     UPrimalItem* match = nullptr;
-    for (int32 i = 0;; ++i) {
-        auto& items = host::Field<TArray<UPrimalItem*>>(inventory,
-                                                        "UPrimalInventoryComponent.InventoryItems");
-        if (items.Data == nullptr || i >= items.ArrayNum) return match;
+    for (int32 i = 0; i < items.ArrayNum; ++i) {
         UPrimalItem* candidate = items.Data[i];
-        if (candidate == nullptr || candidate == copy || !crafting::IsCountedBlueprint(candidate))
+        if (candidate == nullptr || candidate == copy || !HasItemId(candidate, first, second))
             continue;
-        if (!HasItemId(candidate, first, second)) continue;
+        if (!crafting::IsCountedBlueprint(candidate)) continue;
         if (match != nullptr) return nullptr;  // ambiguous
         match = candidate;
     }
+    return match;
 }
 
 }  // namespace
@@ -59,7 +62,7 @@ UPrimalItem* ResolveSourceBlueprint(UPrimalItem* item) {
 
     if (!IsStorageContainer(structure)) return nullptr;
     auto* inventory =
-        host::Field<UObject*>(structure, "APrimalStructureItemContainer.MyInventoryComponent");
+        host::Field<UObject*>(structure, "APrimalStructureItemContainer.MyInventoryComponent"_name);
     if (inventory == nullptr || !std::isfinite(first) || !std::isfinite(second)) return nullptr;
     return FindSharedSource(inventory, item, first, second);
 }

@@ -20,7 +20,7 @@ double Success(float stored) {
     return static_cast<double>(stored) + 1.0;
 }
 
-float SuccessElement(UPrimalCharacterStatusComponent* status, const char* array) {
+float SuccessElement(UPrimalCharacterStatusComponent* status, const std::string& array) {
     return (&host::Field<float>(status, array))[kSuccess];
 }
 
@@ -30,9 +30,9 @@ void AddSuccessValues(UPrimalCharacterStatusComponent* status, nlohmann::json& r
     record["effectiveSuccess"] =
         Success(host::Call<float>(State().Hooks[kCurrentStatusHook].Symbol, status, kSuccess));
     record["maximumSuccess"] =
-        Success(SuccessElement(status, "UPrimalCharacterStatusComponent.MaxStatusValues"));
-    record["replicatedMaximumSuccess"] = Success(
-        SuccessElement(status, "UPrimalCharacterStatusComponent.ReplicatedGlobalMaxStatusValues"));
+        Success(SuccessElement(status, "UPrimalCharacterStatusComponent.MaxStatusValues"_name));
+    record["replicatedMaximumSuccess"] = Success(SuccessElement(
+        status, "UPrimalCharacterStatusComponent.ReplicatedGlobalMaxStatusValues"_name));
 }
 
 // Only reads the cache: the report never starts a discovery of its own.
@@ -50,14 +50,14 @@ void AddLayoutValues(UObject* creature, nlohmann::json& record) {
 }
 
 void AddItems(UObject* creature, nlohmann::json& items) {
-    auto* inventory =
-        host::Field<UPrimalInventoryComponent*>(creature, "APrimalCharacter.MyInventoryComponent");
+    auto* inventory = host::Field<UPrimalInventoryComponent*>(
+        creature, "APrimalCharacter.MyInventoryComponent"_name);
     if (inventory == nullptr) return;
-    const auto& slots =
-        host::Field<TArray<UPrimalItem*>>(inventory, "UPrimalInventoryComponent.InventoryItems");
+    const auto& slots = host::Field<TArray<UPrimalItem*>>(
+        inventory, "UPrimalInventoryComponent.InventoryItems"_name);
     for (int32 i = 0; i < slots.ArrayNum; ++i) {
         UPrimalItem* item = slots.Data[i];
-        if (item == nullptr || host::ReadFlag(item, "UPrimalItem.bIsEngram")) continue;
+        if (item == nullptr || host::ReadFlag(item, "UPrimalItem.bIsEngram"_name)) continue;
         items.push_back(DescribeInventoryItem(item));
     }
 }
@@ -67,7 +67,7 @@ void AddItems(UObject* creature, nlohmann::json& items) {
 nlohmann::json DescribeProcessorCreature(UObject* creature, const std::string& className) {
     nlohmann::json record{{"class", className}, {"items", nlohmann::json::array()}};
     auto* status = host::Field<UPrimalCharacterStatusComponent*>(
-        creature, "APrimalCharacter.MyCharacterStatusComponent");
+        creature, "APrimalCharacter.MyCharacterStatusComponent"_name);
     if (status != nullptr) AddSuccessValues(status, record);
     // After the status reads: an entry the detour created while enforcing is seen here.
     AddLayoutValues(creature, record);

@@ -16,7 +16,7 @@ void HandleInspectCommand(RCONClientConnection* connection, RCONPacket* packet, 
     std::wstring reply = L"Thalassovex runtime capture written to processor-runtime.json";
     try {
         // Serialised in full before the file is touched: a failure keeps the earlier report.
-        std::string text = SerialiseReport(BuildInspectionReport(world));
+        std::string text = SerialiseInspectionReport(world);
         ReplaceReportFile(ToFilesystemPath(State().ReportPath), text);
     } catch (const std::exception& error) {
         Log().error("Thalassovex inspection failed: {}", error.what());

@@ -1,9 +1,11 @@
 #include "diagnostics/InspectionReport.h"
 
+#include <exception>
 #include <string>
 
 #include "diagnostics/ClassReflection.h"
 #include "diagnostics/CreatureRecord.h"
+#include "diagnostics/ReportText.h"
 #include "host/EngineNames.h"
 #include "host/EngineText.h"
 #include "host/GameAccess.h"
@@ -28,25 +30,39 @@ class ActorArray {
 
 }  // namespace
 
-nlohmann::json BuildInspectionReport(UWorld* world) {
-    nlohmann::json report{{"animals", nlohmann::json::array()},
-                          {"classes", nlohmann::json::object()}};
-    auto* creatureClass = host::Call<UClass*>("APrimalDinoCharacter.GetPrivateStaticClass()");
+std::string SerialiseInspectionReport(UWorld* world) {
+    auto* creatureClass = host::Call<UClass*>("APrimalDinoCharacter.GetPrivateStaticClass()"_name);
     ActorArray actors;
     host::Call<void>(
         "UGameplayStatics.GetAllActorsOfClass(UObject*,TSubclassOf<AActor>,TArray<AActor*,"
-        "TSizedDefaultAllocator<32>>&)",
+        "TSizedDefaultAllocator<32>>&)"_name,
         reinterpret_cast<UObject*>(world), creatureClass, &actors.Get());
-    nlohmann::json& classes = report["classes"];
+    nlohmann::json classes = nlohmann::json::object();
+    ReportText text;
+    std::exception_ptr serialisationError;
+    std::size_t animals = 0;
+    text.Append("{\n  \"animals\": [");
     for (int32 i = 0; i < actors.Get().ArrayNum; ++i) {
         auto* creature = reinterpret_cast<UObject*>(actors.Get().Data[i]);
         if (!IsProcessorCreature(creature)) continue;
         UClass* cls = host::ClassOf(creature);
         std::string className = host::ObjectName(cls);
         if (!classes.contains(className)) classes[className] = CaptureClassReflection(cls);
-        report["animals"].push_back(DescribeProcessorCreature(creature, className));
+        const nlohmann::json record = DescribeProcessorCreature(creature, className);
+        if (serialisationError) continue;  // every creature is still described
+        text.Append(animals++ == 0 ? "\n    " : ",\n    ");
+        try {
+            text.Append(record, 4);
+        } catch (const nlohmann::json::exception&) {
+            serialisationError = std::current_exception();
+        }
     }
-    return report;
+    if (serialisationError) std::rethrow_exception(serialisationError);
+    text.Append(animals == 0 ? "]" : "\n  ]");
+    text.Append(",\n  \"classes\": ");
+    text.Append(classes, 2);
+    text.Append("\n}");
+    return text.Take();
 }
 
 }  // namespace txl

@@ -11,24 +11,24 @@ namespace {
 
 std::int32_t MaxCraftings(UPrimalItem* item) {
     auto* sparse = host::Call<FPrimalItemSparseClassData*>(
-        "UClass.GetSparseClassData(EGetSparseClassDataMethod)", host::ClassOf(item),
+        "UClass.GetSparseClassData(EGetSparseClassDataMethod)"_name, host::ClassOf(item),
         EGetSparseClassDataMethod::CreateIfNull);
     if (sparse == nullptr) return -1;
     return host::Field<std::int32_t>(sparse,
-                                     "FPrimalItemSparseClassData.BlueprintAllowMaxCraftings");
+                                     "FPrimalItemSparseClassData.BlueprintAllowMaxCraftings"_name);
 }
 
 }  // namespace
 
 nlohmann::json DescribeInventoryItem(UPrimalItem* item) {
-    const FItemNetID id = host::Field<FItemNetID>(item, "UPrimalItem.ItemID");
-    const auto customItemId = host::Field<std::int32_t>(item, "UPrimalItem.CustomItemID");
-    const float durability = host::Field<float>(item, "UPrimalItem.ItemDurability");
+    const FItemNetID id = host::Field<FItemNetID>(item, "UPrimalItem.ItemID"_name);
+    const auto customItemId = host::Field<std::int32_t>(item, "UPrimalItem.CustomItemID"_name);
+    const float durability = host::Field<float>(item, "UPrimalItem.ItemDurability"_name);
     return {
-        {"blueprint", host::ReadFlag(item, "UPrimalItem.bIsBlueprint")},
+        {"blueprint", host::ReadFlag(item, "UPrimalItem.bIsBlueprint"_name)},
         {"class", host::ClassNameOf(item)},
         {"description",
-         host::ToUtf8(host::Field<FString>(item, "UPrimalItem.CustomItemDescription"))},
+         host::ToUtf8(host::Field<FString>(item, "UPrimalItem.CustomItemDescription"_name))},
         {"durability", static_cast<double>(durability)},
         {"id1", id.ItemID1},
         {"id2", id.ItemID2},

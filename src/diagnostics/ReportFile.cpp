@@ -50,10 +50,6 @@ bool MayReplace(const std::filesystem::path& path) {
 
 }  // namespace
 
-std::string SerialiseReport(const nlohmann::json& report) {
-    return report.dump(2, ' ', false, nlohmann::json::error_handler_t::strict);
-}
-
 void ReplaceReportFile(const std::filesystem::path& report, const std::string& text) {
     const std::filesystem::path target = FollowLinks(report);
     if (!MayReplace(target)) FailWrite();

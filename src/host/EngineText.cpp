@@ -10,7 +10,7 @@
 namespace txl::host {
 
 void ReleaseBuffer(void* data) {
-    if (data != nullptr) Call<void>("FMemory.Free(void*)", data);
+    if (data != nullptr) Call<void>("FMemory.Free(void*)"_name, data);
 }
 
 EngineString::EngineString(const std::wstring& text) : value_(text.c_str()) {}
@@ -33,9 +33,11 @@ std::string ToUtf8(const wchar_t* text, int count) {
     int32 length =
         UE::Core::Private::GetConvertedLength(static_cast<const UTF8CHAR*>(nullptr), text, count);
     if (length < 1) return {};
-    std::vector<UTF8CHAR> buffer(static_cast<std::size_t>(length) + 1);
-    UE::Core::Private::Convert(buffer.data(), length + 1, text, count + 1);
-    return {reinterpret_cast<const char*>(buffer.data()), static_cast<std::size_t>(length)};
+    // Converted straight into the result; its own terminator takes the converted one.
+    std::string result(static_cast<std::size_t>(length), '\0');
+    UE::Core::Private::Convert(reinterpret_cast<UTF8CHAR*>(result.data()), length + 1, text,
+                               count + 1);
+    return result;
 }
 
 std::string ToUtf8(const FString& text) {
@@ -55,6 +57,19 @@ std::wstring ToWide(std::string_view text) {
     std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1);
     UE::Core::Private::Convert(buffer.data(), length + 1, units, count + 1);
     return {buffer.data(), static_cast<std::size_t>(length)};
+}
+
+void ToWide(const std::string& text, ShortWideText& out) {
+    out.Resize(0);
+    if (text.empty()) return;
+    // c_str() is terminated, so "length + 1" units stay inside the source.
+    const auto* units = reinterpret_cast<const UTF8CHAR*>(text.c_str());
+    const auto count = static_cast<int32>(text.size());
+    const int32 length =
+        UE::Core::Private::GetConvertedLength(static_cast<const wchar_t*>(nullptr), units, count);
+    if (length < 1) return;
+    wchar_t* target = out.Resize(static_cast<std::size_t>(length));
+    UE::Core::Private::Convert(target, length + 1, units, count + 1);
 }
 
 std::wstring_view Characters(const FString& text) {

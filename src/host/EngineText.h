@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "AsaApi/EngineTypes.h"
+#include "host/StackText.h"
 
 // Engine text and buffers: conversions through the host, and release through the game's allocator.
 namespace txl::host {
@@ -33,6 +34,8 @@ class EngineString {
 std::string ToUtf8(const wchar_t* text, int count);
 std::string ToUtf8(const FString& text);
 std::wstring ToWide(std::string_view text);
+// The same conversion into `out`, without a heap allocation of ours for short text.
+void ToWide(const std::string& text, ShortWideText& out);
 // The characters of an engine string, without the terminator.
 std::wstring_view Characters(const FString& text);
 

@@ -1,9 +1,30 @@
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <string>
 
 #include "AsaApi/Address.h"
 #include "AsaApi/EngineTypes.h"
+
+namespace txl {
+
+template <std::size_t N>
+struct HostNameLiteral {
+    char text[N];
+    // NOLINTNEXTLINE(google-explicit-constructor): converts the literal of "..."_name
+    constexpr HostNameLiteral(const char (&literal)[N]) { std::copy_n(literal, N, text); }
+};
+
+// A game name as the host takes it ("UPrimalItem.ItemID"_name): the text is built once per
+// name, so resolving it at every use costs no allocation.
+template <HostNameLiteral Literal>
+const std::string& operator""_name() {
+    static const std::string name(Literal.text, sizeof(Literal.text) - 1);
+    return name;
+}
+
+}  // namespace txl
 
 // Name-based access to the game's fields, packed flags and functions through the host.
 namespace txl::host {

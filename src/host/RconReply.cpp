@@ -8,7 +8,7 @@ namespace txl::host {
 void SendRconReply(RCONClientConnection* connection, const RCONPacket* packet,
                    const std::wstring& text) {
     EngineString reply(text);
-    Call<void>("RCONClientConnection.SendMessage(int,int,FString&)", connection, packet->Id, 0,
+    Call<void>("RCONClientConnection.SendMessage(int,int,FString&)"_name, connection, packet->Id, 0,
                &reply.Get());
 }
 

@@ -57,7 +57,7 @@ bool BlocksLevelUp(UPrimalCharacterStatusComponent* component,
         return false;
     }
     const float maximum = (&host::Field<float>(
-        component, "UPrimalCharacterStatusComponent.MaxStatusValues"))[kSuccessStatus];
+        component, "UPrimalCharacterStatusComponent.MaxStatusValues"_name))[kSuccessStatus];
     // A NaN maximum compares false and does not block.
     return maximum >= SuccessStatusLimit();
 }

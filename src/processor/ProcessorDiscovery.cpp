@@ -11,26 +11,26 @@
 namespace txl {
 namespace {
 
-bool IsOfFieldClass(FField* property, const char* staticClass) {
+bool IsOfFieldClass(FField* property, const std::string& staticClass) {
     auto* type = host::Call<FFieldClass*>(staticClass);
-    return type != nullptr && host::Call<bool>("FField.IsA(FFieldClass*)", property, type);
+    return type != nullptr && host::Call<bool>("FField.IsA(FFieldClass*)"_name, property, type);
 }
 
 const char* ReflectedType(FField* property) {
-    if (IsOfFieldClass(property, "FDoubleProperty.StaticClass()")) return "double";
-    if (IsOfFieldClass(property, "FFloatProperty.StaticClass()")) return "float";
-    if (IsOfFieldClass(property, "FIntProperty.StaticClass()")) return "int32";
+    if (IsOfFieldClass(property, "FDoubleProperty.StaticClass()"_name)) return "double";
+    if (IsOfFieldClass(property, "FFloatProperty.StaticClass()"_name)) return "float";
+    if (IsOfFieldClass(property, "FIntProperty.StaticClass()"_name)) return "int32";
     return "unsupported";
 }
 
 // The first property of that name from the class upwards, so a derived class hides its parents.
 FField* SearchProperty(UClass* cls, const std::string& name) {
     for (auto* s = reinterpret_cast<UStruct*>(cls); s != nullptr;
-         s = host::Field<UStruct*>(s, "UStruct.SuperStruct")) {
-        for (auto* p =
-                 reinterpret_cast<FField*>(host::Field<FProperty*>(s, "UStruct.ChildProperties"));
-             p != nullptr; p = host::Field<FField*>(p, "FField.Next")) {
-            if (host::NameText(host::Field<FName>(p, "FField.NamePrivate")) == name) return p;
+         s = host::Field<UStruct*>(s, "UStruct.SuperStruct"_name)) {
+        for (auto* p = reinterpret_cast<FField*>(
+                 host::Field<FProperty*>(s, "UStruct.ChildProperties"_name));
+             p != nullptr; p = host::Field<FField*>(p, "FField.Next"_name)) {
+            if (host::NameEquals(host::Field<FName>(p, "FField.NamePrivate"_name), name)) return p;
         }
     }
     return nullptr;
@@ -51,17 +51,17 @@ ProcessorProperty FindProcessorProperty(UClass* cls, const std::string& name,
     if (property == nullptr) throw std::runtime_error("Required processor property is missing");
 
     const std::string type = ReflectedType(property);
-    const int32 size = host::Field<int32>(property, "FProperty.ElementSize");
-    const int32 count = host::Field<int32>(property, "FProperty.ArrayDim");
+    const int32 size = host::Field<int32>(property, "FProperty.ElementSize"_name);
+    const int32 count = host::Field<int32>(property, "FProperty.ArrayDim"_name);
     Log().info("Thalassovex reflected property {}: type={} size={} count={}", name, type, size,
                count);
     if (!FitsExpectedType(expectedType, type, size) || count != 1) {
         throw std::runtime_error("Processor property type/size mismatch");
     }
 
-    const int32 offset = host::Field<int32>(property, "FProperty.Offset_Internal");
+    const int32 offset = host::Field<int32>(property, "FProperty.Offset_Internal"_name);
     const auto objectSize =
-        static_cast<std::int64_t>(host::Field<int32>(cls, "UStruct.PropertiesSize"));
+        static_cast<std::int64_t>(host::Field<int32>(cls, "UStruct.PropertiesSize"_name));
     if (offset < 0 || static_cast<std::int64_t>(offset) > objectSize - size) {
         throw std::runtime_error("Processor property is outside the reflected object size");
     }

@@ -65,7 +65,8 @@ bool ClampProperties(UObject* creature, const ProcessorLayout& layout, const Pro
 }
 
 // Lowers element 11 of one status array; true when it was written.
-bool LowerStatus(UPrimalCharacterStatusComponent* component, const char* array, float limit) {
+bool LowerStatus(UPrimalCharacterStatusComponent* component, const std::string& array,
+                 float limit) {
     float& value = (&host::Field<float>(component, array))[kSuccessStatus];
     if (!std::isfinite(value) || value <= limit) return false;
     value = limit;
@@ -74,28 +75,30 @@ bool LowerStatus(UPrimalCharacterStatusComponent* component, const char* array, 
 
 void LowerSuccessStatus(UObject* creature, bool force) {
     auto* component = host::Field<UPrimalCharacterStatusComponent*>(
-        creature, "APrimalCharacter.MyCharacterStatusComponent");
+        creature, "APrimalCharacter.MyCharacterStatusComponent"_name);
     if (component == nullptr || !IsTeamOwned(creature)) return;
     const float limit = SuccessStatusLimit();
     bool lowered =
-        LowerStatus(component, "UPrimalCharacterStatusComponent.CurrentStatusValues", limit);
+        LowerStatus(component, "UPrimalCharacterStatusComponent.CurrentStatusValues"_name, limit);
     lowered =
-        LowerStatus(component, "UPrimalCharacterStatusComponent.MaxStatusValues", limit) || lowered;
-    lowered =
-        LowerStatus(component, "UPrimalCharacterStatusComponent.ReplicatedGlobalMaxStatusValues",
-                    limit) ||
+        LowerStatus(component, "UPrimalCharacterStatusComponent.MaxStatusValues"_name, limit) ||
         lowered;
+    lowered = LowerStatus(component,
+                          "UPrimalCharacterStatusComponent.ReplicatedGlobalMaxStatusValues"_name,
+                          limit) ||
+              lowered;
     if (!lowered && !force) return;
-    host::Call<void>("UPrimalCharacterStatusComponent.ServerSyncReplicatedValues()", component);
-    host::Call<void>("AActor.ForceNetUpdate(bool,bool,bool)", creature, false, true, false);
+    host::Call<void>("UPrimalCharacterStatusComponent.ServerSyncReplicatedValues()"_name,
+                     component);
+    host::Call<void>("AActor.ForceNetUpdate(bool,bool,bool)"_name, creature, false, true, false);
 }
 
 void ReplicateProperties(UObject* creature, const ProcessorLayout& layout) {
-    host::Call<void>("AActor.FlushNetDormancy()", creature);
+    host::Call<void>("AActor.FlushNetDormancy()"_name, creature);
     for (const ProcessorProperty* property :
          {&layout.successRateCap, &layout.numberMaxCrafts, &layout.craftingSkillLevelMulti}) {
-        FName name = host::Field<FName>(property->property, "FField.NamePrivate");
-        host::Call<void>("UPrimalActor.MulticastProperty(FName,bool)", creature, name, false);
+        FName name = host::Field<FName>(property->property, "FField.NamePrivate"_name);
+        host::Call<void>("UPrimalActor.MulticastProperty(FName,bool)"_name, creature, name, false);
     }
 }
 

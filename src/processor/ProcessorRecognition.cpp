@@ -1,4 +1,5 @@
 #include <cctype>
+#include <string_view>
 
 #include "host/EngineNames.h"
 #include "host/GameAccess.h"
@@ -9,16 +10,18 @@ namespace {
 
 bool DescendsFromDinoCharacter(UClass* cls) {
     for (auto* s = reinterpret_cast<UStruct*>(cls); s != nullptr;
-         s = host::Field<UStruct*>(s, "UStruct.SuperStruct")) {
-        if (host::ObjectName(s) == "PrimalDinoCharacter") return true;
+         s = host::Field<UStruct*>(s, "UStruct.SuperStruct"_name)) {
+        if (host::ObjectNameEquals(s, "PrimalDinoCharacter")) return true;
     }
     return false;
 }
 
-std::string LowerCase(std::string text) {
+std::string_view LowerCase(host::ShortText& text) {
+    char* units = text.Data();
     // Through unsigned char: bytes of 0x80 and above are not valid tolower arguments as char.
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
+    for (std::size_t i = 0; i < text.View().size(); ++i)
+        units[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(units[i])));
+    return text.View();
 }
 
 }  // namespace
@@ -27,9 +30,11 @@ bool IsProcessorCreature(const void* object) {
     if (object == nullptr) return false;
     UClass* cls = host::ClassOf(object);
     if (cls == nullptr || !DescendsFromDinoCharacter(cls)) return false;
-    std::string name = LowerCase(host::ObjectName(cls));
-    return name.find("thalassovex") != std::string::npos &&
-           name.find("character_bp") != std::string::npos;
+    host::ShortText text;
+    host::ReadObjectName(cls, text);
+    const std::string_view name = LowerCase(text);
+    return name.find("thalassovex") != std::string_view::npos &&
+           name.find("character_bp") != std::string_view::npos;
 }
 
 double ReadProcessorNumber(const void* object, const ProcessorProperty& property) {

@@ -12,11 +12,11 @@ float SuccessStatusLimit() {
 }
 
 bool IsTeamOwned(const void* creature) {
-    return host::Field<std::int32_t>(creature, "UPrimalActor.TargetingTeam") >= 50000;
+    return host::Field<std::int32_t>(creature, "UPrimalActor.TargetingTeam"_name) >= 50000;
 }
 
 UObject* StatusOwner(UPrimalCharacterStatusComponent* component) {
-    return host::Field<UObject*>(component, "UActorComponent.OwnerPrivate");
+    return host::Field<UObject*>(component, "UActorComponent.OwnerPrivate"_name);
 }
 
 }  // namespace txl

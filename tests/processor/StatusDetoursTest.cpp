@@ -53,6 +53,9 @@ bool LevelUp(emu::Character* creature, int status = kSuccess) {
 
 class StatusDetours : public ::testing::Test {
   protected:
+    // The counter outlives each test; every test counts from zero.
+    StatusDetours() { gameLevelUpCalls = 0; }
+
     void Load(const std::string& config = "{}") {
         plugin = std::make_unique<txltest::LoadedPluginFolder>(config);
     }

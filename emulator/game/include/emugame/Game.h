@@ -41,6 +41,8 @@ class Game {
     // Names.
     FName MakeName(const std::string& text);
     std::string NameText(FName name) const;
+    // The name as the engine's name table holds it, in engine text; valid while the game runs.
+    const std::wstring& NameEntry(FName name) const;
 
     // Objects, addressed through the object table as weak references address them.
     ObjectBase* NewObject(Class* objectClass, const std::string& name, std::size_t size);
@@ -102,6 +104,7 @@ class Game {
 
     bool started_ = false;
     std::vector<std::string> names_;
+    std::deque<std::wstring> wideNames_;  // entries keep their address
     std::unordered_map<std::string, int32> nameIndex_;
     std::vector<Slot> objects_;
     int32 nextSerial_ = 1;

@@ -14,6 +14,6 @@ namespace emuhost {
 using ReleasedBufferTest = bool (*)(const void* data);
 EMUHOST_API void SetReleasedBufferTest(ReleasedBufferTest test);
 // Aborts, naming `reader`, when `data` lies in an engine buffer that was released.
-EMUHOST_API void RequireUnreleased(const void* data, const std::string& reader);
+EMUHOST_API void RequireUnreleased(const void* data, const char* reader);
 
 }  // namespace emuhost

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "emuhost/Export.h"
 
@@ -18,6 +19,10 @@ struct BitFieldLocation {
 
 // Names the game publishes to plug-ins: function entries, field offsets and packed flags.
 // A hookable function is published with its entry and the slot that entry dispatches through.
+//
+// Read-mostly, as a real host's table: the game publishes its names at start-up, before any
+// plug-in code runs, and resolving then takes no lock and hashes the name once. Publishing (and
+// fault injection by tests) must not overlap with resolution.
 class EMUHOST_API NameRegistry {
   public:
     static NameRegistry& Instance();
@@ -39,15 +44,35 @@ class EMUHOST_API NameRegistry {
     void ClearFaults();
 
   private:
-    [[noreturn]] void FailLoudly(const std::string& kind, const std::string& name) const;
-    void CheckFault(const std::string& name) const;
+    // Everything known under one name; a name may be published as several kinds.
+    struct Entry {
+        void* function = nullptr;
+        void** slot = nullptr;
+        std::ptrdiff_t offset = 0;
+        BitFieldLocation bitField;
+        bool isFunction = false;
+        bool isField = false;
+        bool isBitField = false;
+        bool failing = false;
+    };
 
-    mutable std::mutex mutex_;
-    std::unordered_map<std::string, void*> functions_;
-    std::unordered_map<std::string, void**> slots_;
-    std::unordered_map<std::string, std::ptrdiff_t> fields_;
-    std::unordered_map<std::string, BitFieldLocation> bitFields_;
-    std::unordered_map<std::string, bool> failing_;
+    // One place of the look-up table: open addressing over a power-of-two size, so a look-up is
+    // one hash, a mask and (almost always) one comparison.
+    struct Slot {
+        std::size_t hash = 0;
+        const std::string* name = nullptr;
+        Entry* entry = nullptr;
+    };
+
+    [[noreturn]] void FailLoudly(const std::string& kind, const std::string& name) const;
+    [[noreturn]] void FailCall(const std::string& name) const;
+    Entry& Publish(const std::string& name);
+    // The entry of `name`, or null.
+    const Entry* Find(const std::string& name) const;
+
+    std::mutex writeMutex_;
+    std::unordered_map<std::string, Entry> entries_;  // owns the names and entries
+    std::vector<Slot> table_;
 };
 
 }  // namespace emuhost
