@@ -5,6 +5,9 @@
 #include "emuhost/NameRegistry.h"
 
 namespace txltest {
+// Its own inner namespace: the processor tests have another class of this name, and the two must
+// not meet at link time.
+inline namespace crafting_override {
 
 // Publishes a stand-in for a game function under its name for the length of a scope, so that
 // a test can make the game do something more inside a call the plug-in makes by name.
@@ -31,4 +34,5 @@ class FunctionOverride {
     void* original_;
 };
 
+}  // namespace crafting_override
 }  // namespace txltest
