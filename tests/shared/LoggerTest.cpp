@@ -11,7 +11,7 @@
 
 #include "emuhost/HostLog.h"
 #include "emuhost/PluginLoader.h"
-#include "plugin/Logger.h"
+#include "shared/Logger.h"
 #include "support/EmulatedServer.h"
 
 namespace {
