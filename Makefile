@@ -1,7 +1,9 @@
 # The two commands: `make demo` runs the dev server's demonstration, `make test` the whole suite.
 PRESET ?= release
+# Seconds each fuzz target runs under `make fuzz`.
+FUZZ_SECONDS ?= 60
 
-.PHONY: deps build test demo sanitize-test clean
+.PHONY: deps build test demo sanitize-test fuzz clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -18,6 +20,13 @@ demo: build
 
 sanitize-test:
 	$(MAKE) test PRESET=sanitize
+
+# The libFuzzer targets, built with clang, each run for FUZZ_SECONDS.
+fuzz:
+	TXL_FUZZ_DEPS=1 bash scripts/install-deps.sh
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz -j2
+	bash scripts/fuzz.sh build/fuzz $(FUZZ_SECONDS)
 
 clean:
 	rm -rf build

@@ -4,6 +4,10 @@ set -euo pipefail
 
 packages=(g++ make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
           libspdlog-dev libfmt-dev python3 binutils)
+# The fuzz targets (make fuzz) need clang and its sanitizer and libFuzzer runtimes.
+if [ "${TXL_FUZZ_DEPS:-0}" = 1 ]; then
+    packages+=(clang-14 libclang-rt-14-dev)
+fi
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
