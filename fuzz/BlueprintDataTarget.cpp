@@ -249,9 +249,21 @@ void CheckCounters(const std::vector<Counter>& before) {
 
 void Step(World& world, ByteReader& in) {
     emu::Game& game = emu::Game::Instance();
-    const unsigned op = in.Pick(13);
+    const unsigned op = in.Pick(16);
     emu::Item* item = PickItem(world, in);
+    emu::StatusComponent* status = world.processor->MyCharacterStatusComponent;
     switch (op) {
+        case 13:
+            emu::calls::ServerMultiUse(
+                game.PlayerController(),
+                in.Bool() ? &world.processor->Base.Object : &world.creature->Base.Object, 0);
+            return;
+        case 14:
+            emu::calls::BPGetCurrentStatusValue(status, static_cast<int>(in.Pick(12)));
+            return;
+        case 15:
+            emu::calls::CanLevelUp(status, static_cast<int>(in.Pick(12)), in.Bool());
+            return;
         case 0:
             emu::calls::BeginPlay(world.processor);
             return;

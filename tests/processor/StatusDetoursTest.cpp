@@ -47,6 +47,8 @@ bool LevelUp(emu::Character* creature, int status = kSuccess) {
 
 class StatusDetours : public ::testing::Test {
   protected:
+    // The stand-in's count starts afresh for each test, whatever ran before in this process.
+    StatusDetours() { gameLevelUpCalls = 0; }
     void Load(const std::string& config = "{}") {
         plugin = std::make_unique<txltest::LoadedPluginFolder>(config);
     }
