@@ -13,6 +13,7 @@ using FuzzEntry = int (*)(const std::uint8_t* data, std::size_t size);
 int FuzzConfigLoad(const std::uint8_t* data, std::size_t size);
 int FuzzBlueprintData(const std::uint8_t* data, std::size_t size);
 int FuzzRconStream(const std::uint8_t* data, std::size_t size);
+int FuzzDevServer(const std::uint8_t* data, std::size_t size);
 
 struct FuzzTarget {
     const char* Name;  // folder name under fuzz/corpus and fuzz/regressions
@@ -23,6 +24,7 @@ inline constexpr FuzzTarget kFuzzTargets[] = {
     {"config", &FuzzConfigLoad},
     {"blueprint", &FuzzBlueprintData},
     {"rcon", &FuzzRconStream},
+    {"devserver", &FuzzDevServer},
 };
 
 }  // namespace txlfuzz

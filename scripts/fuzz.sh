@@ -16,8 +16,10 @@ for seeds in "$root"/fuzz/corpus/*/; do
     crashes="$build/fuzz-crashes/$target"
     mkdir -p "$work" "$crashes"
     log="$build/fuzz-work/$target.log"
+    dictionary=()
+    [ -f "$root/fuzz/dict/$target.dict" ] && dictionary=(-dict="$root/fuzz/dict/$target.dict")
     "$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-        -artifact_prefix="$crashes/" "$work" "$seeds" >"$log" 2>&1
+        "${dictionary[@]}" -artifact_prefix="$crashes/" "$work" "$seeds" >"$log" 2>&1
     result=$?
     runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1)
     echo "fuzz: $target: ${runs:-?} inputs in ${seconds}s, exit $result"
