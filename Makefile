@@ -1,9 +1,10 @@
 # The two commands: `make demo` runs the dev server's demonstration, `make test` the whole suite.
+# `make windows` builds everything for Windows and runs the suite under wine.
 PRESET ?= release
 # Seconds each fuzz target runs under `make fuzz`.
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps build test demo sanitize-test fuzz clean
+.PHONY: deps build test demo sanitize-test fuzz windows windows-demo clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -27,6 +28,14 @@ fuzz:
 	cmake --preset fuzz >/dev/null
 	cmake --build --preset fuzz -j2
 	bash scripts/fuzz.sh build/fuzz $(FUZZ_SECONDS)
+
+windows: deps
+	cmake --preset windows-wine >/dev/null
+	cmake --build --preset windows-wine -j2
+	bash scripts/windows-tests.sh build/windows-wine
+
+windows-demo:
+	$(MAKE) demo PRESET=windows-wine
 
 clean:
 	rm -rf build
