@@ -1,8 +1,10 @@
 # `make demo` runs the dev server's demonstration, `make test` the whole suite, `make bench` the benchmarks.
 # `make windows` builds everything for Windows and runs the suite under wine.
 PRESET ?= release
+# Seconds each fuzz target runs under `make fuzz`.
+FUZZ_SECONDS ?= 60
 
-.PHONY: deps build test demo sanitize-test bench windows windows-demo clean
+.PHONY: deps build test demo sanitize-test bench fuzz windows windows-demo clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -25,6 +27,13 @@ bench: deps
 
 sanitize-test:
 	$(MAKE) test PRESET=sanitize
+
+# The libFuzzer targets, built with clang, each run for FUZZ_SECONDS.
+fuzz:
+	TXL_FUZZ_DEPS=1 bash scripts/install-deps.sh
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz -j2
+	bash scripts/fuzz.sh build/fuzz $(FUZZ_SECONDS)
 
 windows: deps
 	cmake --preset windows-wine >/dev/null

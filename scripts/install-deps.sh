@@ -6,6 +6,10 @@ packages=(g++ make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev n
           libspdlog-dev libfmt-dev libasio-dev libcli11-dev python3 binutils
           # The Windows build (make windows): cross compiler, GoogleTest's sources, wine to run it.
           g++-mingw-w64-x86-64-posix googletest wine64)
+# The fuzz targets (make fuzz) need clang and its sanitizer and libFuzzer runtimes.
+if [ "${TXL_FUZZ_DEPS:-0}" = 1 ]; then
+    packages+=(clang-14 libclang-rt-14-dev)
+fi
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

@@ -67,29 +67,33 @@ void MulticastProperty(Actor* actor, FName property, bool flag) {
     game.Log().Record("MulticastProperty", actor, game.NameText(property) + "," + Flags({flag}));
 }
 
-using BeginPlayHook = Hookable<&BeginPlay>;
-using ServerMultiUseHook = Hookable<&ServerMultiUse>;
-using CurrentStatusHook = Hookable<&CurrentStatus>;
-using MaxStatusHook = Hookable<&MaxStatus>;
-using CanLevelUpHook = Hookable<&CanLevelUp>;
+using BeginPlayHook = Hookable<&BeginPlay, void(APrimalDinoCharacter*)>;
+using ServerMultiUseHook =
+    Hookable<&ServerMultiUse, void(AShooterPlayerController*, UObject*, int)>;
+using CurrentStatusHook = Hookable<&CurrentStatus, float(UPrimalCharacterStatusComponent*,
+                                                         EPrimalCharacterStatusValue::Type)>;
+using MaxStatusHook = Hookable<&MaxStatus, float(UPrimalCharacterStatusComponent*,
+                                                 EPrimalCharacterStatusValue::Type)>;
+using CanLevelUpHook = Hookable<&CanLevelUp, bool(UPrimalCharacterStatusComponent*,
+                                                  EPrimalCharacterStatusValue::Type, bool)>;
 
 }  // namespace
 
 namespace calls {
 void BeginPlay(Character* creature) {
-    BeginPlayHook::Entry(creature);
+    BeginPlayHook::Call(creature);
 }
 void ServerMultiUse(ObjectBase* controller, ObjectBase* used, int index) {
-    ServerMultiUseHook::Entry(controller, used, index);
+    ServerMultiUseHook::Call(controller, used, index);
 }
 float BPGetCurrentStatusValue(StatusComponent* component, int status) {
-    return CurrentStatusHook::Entry(component, status);
+    return CurrentStatusHook::Call(component, status);
 }
 float BPGetMaxStatusValue(StatusComponent* component, int status) {
-    return MaxStatusHook::Entry(component, status);
+    return MaxStatusHook::Call(component, status);
 }
 bool CanLevelUp(StatusComponent* component, int status, bool flag) {
-    return CanLevelUpHook::Entry(component, status, flag);
+    return CanLevelUpHook::Call(component, status, flag);
 }
 }  // namespace calls
 
@@ -104,11 +108,13 @@ void PublishActorFunctions(Publisher& publish) {
         "UPrimalCharacterStatusComponent.BPGetMaxStatusValue(EPrimalCharacterStatusValue::Type)");
     CanLevelUpHook::Publish(
         "UPrimalCharacterStatusComponent.CanLevelUp(EPrimalCharacterStatusValue::Type,bool)");
-    publish.Function("UPrimalCharacterStatusComponent.ServerSyncReplicatedValues()",
-                     &ServerSyncReplicatedValues);
-    publish.Function("AActor.ForceNetUpdate(bool,bool,bool)", &ForceNetUpdate);
-    publish.Function("AActor.FlushNetDormancy()", &FlushNetDormancy);
-    publish.Function("UPrimalActor.MulticastProperty(FName,bool)", &MulticastProperty);
+    publish.Function<&ServerSyncReplicatedValues, void(UPrimalCharacterStatusComponent*)>(
+        "UPrimalCharacterStatusComponent.ServerSyncReplicatedValues()");
+    publish.Function<&ForceNetUpdate, void(UObject*, bool, bool, bool)>(
+        "AActor.ForceNetUpdate(bool,bool,bool)");
+    publish.Function<&FlushNetDormancy, void(UObject*)>("AActor.FlushNetDormancy()");
+    publish.Function<&MulticastProperty, void(UObject*, FName, bool)>(
+        "UPrimalActor.MulticastProperty(FName,bool)");
 }
 
 }  // namespace emu

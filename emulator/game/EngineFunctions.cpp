@@ -92,25 +92,32 @@ void SendMessage(RconConnection* connection, int id, int type, FString* text) {
 }  // namespace
 
 void PublishEngineFunctions(Publisher& publish) {
-    publish.Function("FMemory.Free(void*)", &MemoryFree);
-    publish.Function("FMemory.Malloc(unsigned__int64,unsignedint)", &MemoryMalloc);
-    publish.Function("FMemory.Realloc(void*,unsigned__int64,unsignedint)", &MemoryRealloc);
-    publish.Function("FName.ToString(FString&)", &NameToString);
-    publish.Function("FName.FName(char*,EFindName)", &NameConstruct);
-    publish.Function("FWeakObjectPtr.operator=(UObject*)", &WeakAssign);
-    publish.Function("FWeakObjectPtr.Get()", &WeakGet);
-    publish.Function("FField.IsA(FFieldClass*)", &FieldIsA);
-    publish.Function("FDoubleProperty.StaticClass()", &DoublePropertyClass);
-    publish.Function("FFloatProperty.StaticClass()", &FloatPropertyClass);
-    publish.Function("FIntProperty.StaticClass()", &IntPropertyClass);
-    publish.Function("UClass.GetSparseClassData(EGetSparseClassDataMethod)", &GetSparseClassData);
-    publish.Function("APrimalDinoCharacter.GetPrivateStaticClass()", &DinoCharacterClass);
-    publish.Function("APrimalStructureItemContainer.GetPrivateStaticClass()", &ItemContainerClass);
-    publish.Function(
+    publish.Function<&MemoryFree, void(void*)>("FMemory.Free(void*)");
+    publish.Function<&MemoryMalloc, void*(unsigned long long, unsigned int)>(
+        "FMemory.Malloc(unsigned__int64,unsignedint)");
+    publish.Function<&MemoryRealloc, void*(void*, unsigned long long, unsigned int)>(
+        "FMemory.Realloc(void*,unsigned__int64,unsignedint)");
+    publish.Function<&NameToString, void(const FName*, FString*)>("FName.ToString(FString&)");
+    publish.Function<&NameConstruct, void(FName*, const char*, EFindName)>(
+        "FName.FName(char*,EFindName)");
+    publish.Function<&WeakAssign, void(FWeakObjectPtr*, UObject*)>(
+        "FWeakObjectPtr.operator=(UObject*)");
+    publish.Function<&WeakGet, UObject*(const FWeakObjectPtr*, bool)>("FWeakObjectPtr.Get()");
+    publish.Function<&FieldIsA, bool(FField*, FFieldClass*)>("FField.IsA(FFieldClass*)");
+    publish.Function<&DoublePropertyClass, FFieldClass*()>("FDoubleProperty.StaticClass()");
+    publish.Function<&FloatPropertyClass, FFieldClass*()>("FFloatProperty.StaticClass()");
+    publish.Function<&IntPropertyClass, FFieldClass*()>("FIntProperty.StaticClass()");
+    publish.Function<&GetSparseClassData, void*(UClass*, EGetSparseClassDataMethod)>(
+        "UClass.GetSparseClassData(EGetSparseClassDataMethod)");
+    publish.Function<&DinoCharacterClass, UClass*()>(
+        "APrimalDinoCharacter.GetPrivateStaticClass()");
+    publish.Function<&ItemContainerClass, UClass*()>(
+        "APrimalStructureItemContainer.GetPrivateStaticClass()");
+    publish.Function<&GetAllActorsOfClass, void(UObject*, UClass*, TArray<AActor*>*)>(
         "UGameplayStatics.GetAllActorsOfClass(UObject*,TSubclassOf<AActor>,TArray<AActor*,"
-        "TSizedDefaultAllocator<32>>&)",
-        &GetAllActorsOfClass);
-    publish.Function("RCONClientConnection.SendMessage(int,int,FString&)", &SendMessage);
+        "TSizedDefaultAllocator<32>>&)");
+    publish.Function<&SendMessage, void(RCONClientConnection*, int, int, FString*)>(
+        "RCONClientConnection.SendMessage(int,int,FString&)");
 }
 
 }  // namespace emu

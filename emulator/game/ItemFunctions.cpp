@@ -144,31 +144,34 @@ bool RemoveItem(InventoryComponent* inventory, FItemNetID* id, bool first, bool 
     return false;
 }
 
-using UpdatedItemHook = Hookable<&UpdatedItem>;
-using CraftBlueprintHook = Hookable<&CraftBlueprint>;
-using FinishCraftingHook = Hookable<&FinishCraftingBlueprint>;
-using MaximumCraftingHook = Hookable<&GetMaximumAdditionalCrafting>;
-using RemoveItemHook = Hookable<&RemoveItem>;
+using UpdatedItemHook = Hookable<&UpdatedItem, void(UPrimalItem*, bool, bool)>;
+using CraftBlueprintHook = Hookable<&CraftBlueprint, void(UPrimalItem*, bool)>;
+using FinishCraftingHook = Hookable<&FinishCraftingBlueprint, int(UPrimalItem*)>;
+using MaximumCraftingHook =
+    Hookable<&GetMaximumAdditionalCrafting,
+             int(UPrimalItem*, UPrimalInventoryComponent*, AShooterPlayerController*)>;
+using RemoveItemHook =
+    Hookable<&RemoveItem, bool(UPrimalInventoryComponent*, FItemNetID*, bool, bool, bool, bool)>;
 
 }  // namespace
 
 namespace calls {
 void UpdatedItem(Item* item, bool first, bool second) {
-    UpdatedItemHook::Entry(item, first, second);
+    UpdatedItemHook::Call(item, first, second);
 }
 void CraftBlueprint(Item* item, bool flag) {
-    CraftBlueprintHook::Entry(item, flag);
+    CraftBlueprintHook::Call(item, flag);
 }
 int FinishCraftingBlueprint(Item* item) {
-    return FinishCraftingHook::Entry(item);
+    return FinishCraftingHook::Call(item);
 }
 int GetMaximumAdditionalCrafting(Item* item, InventoryComponent* inventory,
                                  ObjectBase* controller) {
-    return MaximumCraftingHook::Entry(item, inventory, controller);
+    return MaximumCraftingHook::Call(item, inventory, controller);
 }
 bool RemoveItem(InventoryComponent* inventory, FItemNetID* id, bool first, bool second, bool third,
                 bool fourth) {
-    return RemoveItemHook::Entry(inventory, id, first, second, third, fourth);
+    return RemoveItemHook::Call(inventory, id, first, second, third, fourth);
 }
 }  // namespace calls
 
@@ -181,8 +184,10 @@ void PublishItemFunctions(Publisher& publish) {
         "AShooterPlayerController*)");
     RemoveItemHook::Publish(
         "UPrimalInventoryComponent.RemoveItem(FItemNetID&,bool,bool,bool,bool)");
-    publish.Function("UPrimalItem.SetCustomItemData(FCustomItemData&)", &SetCustomItemData);
-    publish.Function("UPrimalItem.StopCraftingRepairing(bool)", &StopCraftingRepairing);
+    publish.Function<&SetCustomItemData, void(UPrimalItem*, FCustomItemData*)>(
+        "UPrimalItem.SetCustomItemData(FCustomItemData&)");
+    publish.Function<&StopCraftingRepairing, void(UPrimalItem*, bool)>(
+        "UPrimalItem.StopCraftingRepairing(bool)");
 }
 
 }  // namespace emu

@@ -10,9 +10,9 @@ namespace txl {
 namespace {
 
 std::int32_t MaxCraftings(UPrimalItem* item) {
-    auto* sparse = host::Call<FPrimalItemSparseClassData*>(
-        "UClass.GetSparseClassData(EGetSparseClassDataMethod)"_name, host::ClassOf(item),
-        EGetSparseClassDataMethod::CreateIfNull);
+    // The game declares the sparse data untyped; it is called through exactly that type.
+    void* sparse = host::Call<void*>("UClass.GetSparseClassData(EGetSparseClassDataMethod)"_name,
+                                     host::ClassOf(item), EGetSparseClassDataMethod::CreateIfNull);
     if (sparse == nullptr) return -1;
     return host::Field<std::int32_t>(sparse,
                                      "FPrimalItemSparseClassData.BlueprintAllowMaxCraftings"_name);

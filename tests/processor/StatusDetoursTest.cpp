@@ -53,7 +53,7 @@ bool LevelUp(emu::Character* creature, int status = kSuccess) {
 
 class StatusDetours : public ::testing::Test {
   protected:
-    // The counter outlives each test; every test counts from zero.
+    // The stand-in's count starts afresh for each test, whatever ran before in this process.
     StatusDetours() { gameLevelUpCalls = 0; }
 
     void Load(const std::string& config = "{}") {

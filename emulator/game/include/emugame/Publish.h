@@ -2,15 +2,18 @@
 
 #include <string>
 
+#include "emugame/GameFunction.h"
 #include "emuhost/NameRegistry.h"
 
 namespace emu {
 
-// Publishes game functions with the host under their qualified names.
+// Publishes game functions with the host under their qualified names, each under the type it
+// is declared with to plug-ins.
 struct Publisher {
-    template <typename R, typename... Args>
-    void Function(const std::string& name, R (*function)(Args...)) {
-        emuhost::NameRegistry::Instance().RegisterFunction(name, reinterpret_cast<void*>(function));
+    template <auto Native, typename Declared>
+    void Function(const std::string& name) {
+        emuhost::NameRegistry::Instance().RegisterFunction(
+            name, reinterpret_cast<void*>(&GameFunction<Native, Declared>::Call));
     }
 };
 

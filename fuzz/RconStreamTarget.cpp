@@ -1,0 +1,98 @@
+#include <chrono>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ByteReader.h"
+#include "FuzzCheck.h"
+#include "FuzzTargets.h"
+#include "RconPacket.h"
+#include "RconSession.h"
+
+// A client's byte stream, cut into reads at fuzzed points, through one session's framing and
+// dispatch: no command reaches the game before a correct password, every answer leaves as a
+// well-formed packet, and a dropped or finishing session takes no more commands.
+namespace txlfuzz {
+namespace {
+
+using txl::devserver::DecodeRconPacket;
+using txl::devserver::RconDecodeStatus;
+using Clock = txl::devserver::RconSession::Clock;
+
+constexpr const char* kPassword = "pw";
+
+bool HasAuthRequest(std::string_view stream, const std::string& password) {
+    // A correct auth packet as the session would frame it: the decoder decides what a packet is.
+    while (true) {
+        const auto result = DecodeRconPacket(stream);
+        if (result.status != RconDecodeStatus::Decoded) return false;
+        if (result.packet.type == txl::devserver::kRconAuth && result.packet.body == password)
+            return true;
+        stream.remove_prefix(result.consumed);
+    }
+}
+
+void CheckPackets(const std::vector<std::string>& packets) {
+    for (const std::string& packet : packets) {
+        const auto result = DecodeRconPacket(packet);
+        TXL_FUZZ_CHECK(result.status == RconDecodeStatus::Decoded);
+        TXL_FUZZ_CHECK(result.consumed == packet.size());
+    }
+}
+
+}  // namespace
+
+int FuzzRconStream(const std::uint8_t* data, std::size_t size) {
+    // The first bytes steer the run: options and the sizes of the reads; the rest is the stream.
+    ByteReader steer(data, size < 4 ? size : 4);
+    txl::devserver::RconServerOptions options;
+    options.password = kPassword;
+    options.emptyResponsePreamble = steer.Bool();
+    const unsigned readSeed = steer.Byte();
+    const unsigned completeSeed = steer.Byte();
+    txl::devserver::RconAuthThrottle throttle(options.authThrottle);
+    std::vector<std::string> logLines;
+    const txl::devserver::RconLogger log = [&logLines](const std::string& line) {
+        logLines.push_back(line);
+    };
+    txl::devserver::RconSession session("127.0.0.1", "fuzz", options, throttle, log);
+
+    const std::string_view stream(reinterpret_cast<const char*>(data) + (size < 4 ? size : 4),
+                                  size < 4 ? 0 : size - 4);
+    Clock::time_point now{};
+    std::size_t offset = 0;
+    unsigned step = 0;
+    std::vector<std::uint64_t> pending;
+    while (offset < stream.size()) {
+        // Reads of 1 to 64 bytes, or all that is left.
+        const std::size_t cut = 1 + ((readSeed * 31U + step * 17U) % 64U);
+        const std::string_view chunk = stream.substr(offset, cut);
+        const bool authenticatedBefore = HasAuthRequest(stream.substr(0, offset), kPassword);
+        const bool broken = session.Broken();
+        const bool finishing = session.Finishing();
+        const auto commands = session.Receive(chunk, now);
+        // Commands only after a correct password somewhere earlier in the stream or this read.
+        if (!commands.empty()) {
+            TXL_FUZZ_CHECK(!broken && !finishing);
+            TXL_FUZZ_CHECK(authenticatedBefore ||
+                           HasAuthRequest(stream.substr(0, offset + chunk.size()), kPassword));
+        }
+        for (const auto& command : commands) pending.push_back(command.sequence);
+        // The game answers some now and some later, out of order.
+        while (!pending.empty() && ((completeSeed >> (step % 8)) & 1U) == 0) {
+            const std::uint64_t sequence = pending.back();
+            pending.pop_back();
+            session.Complete(sequence, std::string(static_cast<std::size_t>(sequence % 9000), 'r'));
+        }
+        now += std::chrono::milliseconds(250);
+        CheckPackets(session.TakeReadyPackets(now));
+        offset += chunk.size();
+        ++step;
+    }
+    for (std::uint64_t sequence : pending) session.Complete(sequence, "late");
+    CheckPackets(session.TakeReadyPackets(now + std::chrono::hours(1)));
+    TXL_FUZZ_CHECK(session.Outstanding() == 0);
+    return 0;
+}
+
+}  // namespace txlfuzz
