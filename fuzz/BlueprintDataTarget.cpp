@@ -18,9 +18,9 @@
 #include "emuhost/HookManager.h"
 #include "emuhost/HostLog.h"
 #include "plugin/HookTable.h"
-#include "plugin/Logger.h"
-#include "plugin/PluginState.h"
 #include "plugin/Teardown.h"
+#include "shared/Logger.h"
+#include "shared/PluginState.h"
 
 // Blueprints carrying any custom item data (counter records of any shape, sharing entries that
 // form chains and loops, any floats) driven through the game's crafting with the plug-in's

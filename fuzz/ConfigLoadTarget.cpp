@@ -9,7 +9,7 @@
 #include "FuzzCheck.h"
 #include "FuzzTargets.h"
 #include "config/LoadConfiguration.h"
-#include "plugin/PluginState.h"
+#include "shared/PluginState.h"
 
 // Any bytes as config.json, through the whole load: a refused file leaves every setting as it
 // was; an accepted one commits values within their bounds, all together.

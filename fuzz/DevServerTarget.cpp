@@ -20,10 +20,10 @@
 #include "emuhost/HookManager.h"
 #include "emuhost/HostLog.h"
 #include "plugin/HookTable.h"
-#include "plugin/Logger.h"
-#include "plugin/PluginState.h"
 #include "plugin/Registrations.h"
 #include "plugin/Teardown.h"
+#include "shared/Logger.h"
+#include "shared/PluginState.h"
 
 // A world file, then command lines as an RCON client sends them, through the dev server with the
 // plug-in in place: a bad world is refused with a world-file error and nothing else, every
