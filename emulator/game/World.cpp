@@ -154,15 +154,16 @@ void Game::DestroyActor(Actor* actor) {
     auto it = std::find(actors_.begin(), actors_.end(), actor);
     if (it == actors_.end()) return;
     actors_.erase(it);
+    actor->bActorIsBeingDestroyed = 1;
     if (InventoryComponent* inventory = InventoryOf(&actor->Object)) {
         for (int32 i = 0; i < inventory->InventoryItems.ArrayNum; ++i) {
-            DestroyObject(&inventory->InventoryItems.Data[i]->Object);
+            if (Item* item = inventory->InventoryItems.Data[i]) DestroyObject(&item->Object);
         }
         DestroyObject(&inventory->Component.Object);
     }
     if (IsChildOf(actor->Object.ClassPrivate, FindClass("PrimalCharacter"))) {
-        DestroyObject(
-            &reinterpret_cast<Character*>(actor)->MyCharacterStatusComponent->Component.Object);
+        if (auto* status = reinterpret_cast<Character*>(actor)->MyCharacterStatusComponent)
+            DestroyObject(&status->Component.Object);
     }
     DestroyObject(&actor->Object);
 }

@@ -47,6 +47,7 @@ bool LevelUp(emu::Character* creature, int status = kSuccess) {
 
 class StatusDetours : public ::testing::Test {
   protected:
+    void SetUp() override { gameLevelUpCalls = 0; }
     void Load(const std::string& config = "{}") {
         plugin = std::make_unique<txltest::LoadedPluginFolder>(config);
     }
