@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <stdexcept>
 
 namespace txl::devserver {
@@ -17,6 +18,15 @@ double ParseSeconds(const std::string& option, const std::string& text) {
     if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value) ||
         value <= 0)
         Fail(option + ": expected a positive number of seconds, got '" + text + "'");
+    return value;
+}
+
+std::uint64_t ParseSeed(const std::string& option, const std::string& text) {
+    std::uint64_t value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value > INT64_MAX)
+        Fail(option + ": expected a whole number 0.." + std::to_string(INT64_MAX) + ", got '" +
+             text + "'");
     return value;
 }
 
@@ -59,6 +69,8 @@ DevServerOptions ParseOptions(const std::vector<std::string>& arguments) {
             options.script = value();
         } else if (option == "--timer-interval") {
             options.timerInterval = ParseSeconds(option, value());
+        } else if (option == "--seed") {
+            options.seed = ParseSeed(option, value());
         } else if (option == "--rcon-port") {
             options.rconPort = ParsePort(option, value());
         } else if (option == "--rcon-bind") {
@@ -102,6 +114,7 @@ replies go to standard output, log lines to standard error and to the plug-in fo
   --script FILE            run the commands of FILE, then exit (non-zero if one failed)
   --echo                   print each command ("> command") before its reply
   --timer-interval SECONDS simulated seconds between the host's timer calls (default 1)
+  --seed N                 seed of the crafts' outcome rolls (default: the world file's, or 1)
   --realtime               advance the simulated clock with the wall clock between commands
   --rcon-port N            listen for Source RCON clients on port N (0: any free port)
   --rcon-bind ADDR         address to listen on (default 127.0.0.1)

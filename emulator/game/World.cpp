@@ -117,6 +117,9 @@ Item* Game::GiveItem(InventoryComponent* inventory, const ItemSpec& spec) {
     auto* item = reinterpret_cast<Item*>(NewObject(spec.itemClass, name, size));
     if (spec.id.has_value()) {
         item->ItemID = *spec.id;
+        // Fresh ids stay clear of those a restored world brings back.
+        if (spec.id->ItemID1 >= nextItemId_ && spec.id->ItemID1 < UINT32_MAX)
+            nextItemId_ = spec.id->ItemID1 + 1;
     } else {
         item->ItemID = FItemNetID{nextItemId_, 2000000000U + nextItemId_};
         ++nextItemId_;
