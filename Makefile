@@ -1,7 +1,8 @@
 # The two commands: `make demo` runs the dev server's demonstration, `make test` the whole suite.
+# `make windows` builds everything for Windows and runs the suite under wine.
 PRESET ?= release
 
-.PHONY: deps build test demo sanitize-test clean
+.PHONY: deps build test demo sanitize-test windows windows-demo clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -18,6 +19,14 @@ demo: build
 
 sanitize-test:
 	$(MAKE) test PRESET=sanitize
+
+windows: deps
+	cmake --preset windows-wine >/dev/null
+	cmake --build --preset windows-wine -j2
+	bash scripts/windows-tests.sh build/windows-wine
+
+windows-demo:
+	$(MAKE) demo PRESET=windows-wine
 
 clean:
 	rm -rf build

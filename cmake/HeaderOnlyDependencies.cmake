@@ -1,10 +1,13 @@
-# For cross builds: the JSON, logging and formatting libraries in header-only form, taken from
-# the build machine's headers without exposing its other system headers.
+# For cross builds: the JSON, logging, formatting, networking and option libraries in header-only
+# form, taken from the build machine's headers without exposing its other system headers.
+set(TXL_HEADER_ONLY_SOURCE_DIR /usr/include CACHE PATH
+    "Folder holding nlohmann/, spdlog/, fmt/, asio/ and CLI/ for header-only use")
 set(TXL_THIRD_PARTY_INCLUDE ${CMAKE_BINARY_DIR}/third-party-include)
-foreach(library nlohmann spdlog fmt)
-  if(NOT EXISTS ${TXL_THIRD_PARTY_INCLUDE}/${library})
+foreach(entry nlohmann spdlog fmt asio asio.hpp CLI)
+  if(NOT EXISTS ${TXL_THIRD_PARTY_INCLUDE}/${entry} AND EXISTS ${TXL_HEADER_ONLY_SOURCE_DIR}/${entry})
     file(MAKE_DIRECTORY ${TXL_THIRD_PARTY_INCLUDE})
-    file(CREATE_LINK /usr/include/${library} ${TXL_THIRD_PARTY_INCLUDE}/${library} SYMBOLIC)
+    file(CREATE_LINK ${TXL_HEADER_ONLY_SOURCE_DIR}/${entry} ${TXL_THIRD_PARTY_INCLUDE}/${entry}
+         COPY_ON_ERROR SYMBOLIC)
   endif()
 endforeach()
 add_library(txl_header_only_json INTERFACE)

@@ -47,7 +47,7 @@ int RunDevServer(const DevServerOptions& options) {
     }
     // Everything that can be refused is checked before the plug-in is loaded.
     auto library = options.pluginDir / emuhost::PluginLibraryFileName("ThalassovexCraftingControl");
-    if (!std::filesystem::exists(library))
+    if (!options.noPlugin && !std::filesystem::exists(library))
         return StartFailed("no plug-in library " + library.string());
     std::ifstream script;
     if (options.script) {
@@ -79,15 +79,20 @@ int RunDevServer(const DevServerOptions& options) {
     }
     std::optional<emuhost::LoadedPlugin> plugin;
     try {
-        plugin.emplace(library);
+        if (!options.noPlugin) plugin.emplace(library);
     } catch (const std::exception& error) {
         return StartFailed(error.what());
     }
     GameSession session(game, options.pluginDir, options.timerInterval);
     RestoreWorld(plan, session, options.seed);
     CommandRunner runner(session, std::cout, options.echo, logger);
-    logger->info("world ready: {} actors; plug-in loaded from {}", plan.actors.size(),
-                 options.pluginDir.string());
+    if (plugin) {
+        logger->info("world ready: {} actors; plug-in loaded from {}", plan.actors.size(),
+                     options.pluginDir.string());
+    } else {
+        logger->info("world ready: {} actors; plug-in not loaded (--no-plugin)",
+                     plan.actors.size());
+    }
 
     if (remote) remote->Attach(&runner);
 
@@ -96,8 +101,11 @@ int RunDevServer(const DevServerOptions& options) {
                                   : RunInteractive(runner, options, remote.get(), *logger);
 
     if (remote) remote->Stop();
-    logger->info("stopping: unloading the plug-in");
-    plugin->Unload();
+    if (plugin) {
+        logger->info("stopping: unloading the plug-in");
+        plugin->Unload();
+    }
+    StopFinished();
     return exitCode;
 }
 

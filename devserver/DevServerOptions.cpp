@@ -1,5 +1,8 @@
 #include "DevServerOptions.h"
 
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -43,59 +46,57 @@ int ParsePort(const std::string& option, const std::string& text) {
 DevServerOptions ParseOptions(const std::vector<std::string>& arguments) {
     DevServerOptions options;
     options.pluginDir = TXL_PLUGIN_DIR;
-    bool bindGiven = false;
-    bool passwordGiven = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        std::string option = arguments[i];
-        std::optional<std::string> inlineValue;
-        if (auto equals = option.find('='); option.rfind("--", 0) == 0 && equals != option.npos) {
-            inlineValue = option.substr(equals + 1);
-            option.resize(equals);
-        }
-        auto value = [&]() -> std::string {
-            if (inlineValue) return *inlineValue;
-            if (i + 1 >= arguments.size()) Fail(option + ": missing value");
-            return arguments[++i];
-        };
-        auto flag = [&] {
-            if (inlineValue) Fail(option + ": takes no value");
-            return true;
-        };
-        if (option == "--plugin-dir") {
-            options.pluginDir = value();
-        } else if (option == "--world") {
-            options.world = value();
-        } else if (option == "--script") {
-            options.script = value();
-        } else if (option == "--timer-interval") {
-            options.timerInterval = ParseSeconds(option, value());
-        } else if (option == "--seed") {
-            options.seed = ParseSeed(option, value());
-        } else if (option == "--rcon-port") {
-            options.rconPort = ParsePort(option, value());
-        } else if (option == "--rcon-bind") {
-            options.rconBind = value();
-            bindGiven = true;
-        } else if (option == "--rcon-password") {
-            options.rconPassword = value();
-            passwordGiven = true;
-        } else if (option == "--rcon-empty-preamble") {
-            options.rconEmptyPreamble = flag();
-        } else if (option == "--echo") {
-            options.echo = flag();
-        } else if (option == "--realtime") {
-            options.realtime = flag();
-        } else if (option == "--print-default-world") {
-            options.printDefaultWorld = flag();
-        } else if (option == "--help" || option == "-h") {
-            options.help = flag();
-        } else {
-            Fail("unknown option '" + option + "' (see --help)");
-        }
+    std::string pluginDir, world, script, timerInterval, rconPort, seed;
+
+    CLI::App app("txl-devserver");
+    app.set_help_flag();
+    app.allow_extras();
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    auto* pluginDirOption = app.add_option("--plugin-dir", pluginDir);
+    auto* worldOption = app.add_option("--world", world);
+    auto* scriptOption = app.add_option("--script", script);
+    auto* intervalOption = app.add_option("--timer-interval", timerInterval);
+    auto* seedOption = app.add_option("--seed", seed);
+    auto* portOption = app.add_option("--rcon-port", rconPort);
+    auto* bindOption = app.add_option("--rcon-bind", options.rconBind);
+    auto* passwordOption = app.add_option("--rcon-password", options.rconPassword);
+    const std::vector<CLI::Option*> flags{
+        app.add_flag("--rcon-empty-preamble", options.rconEmptyPreamble),
+        app.add_flag("--echo", options.echo),
+        app.add_flag("--realtime", options.realtime),
+        app.add_flag("--print-default-world", options.printDefaultWorld),
+        app.add_flag("--no-plugin", options.noPlugin),
+        app.add_flag("--help,-h", options.help)};
+    for (CLI::Option* flag : flags) flag->disable_flag_override();
+
+    // A flag given a value ("--echo=1") is refused rather than read as on or off.
+    for (const std::string& argument : arguments) {
+        auto equals = argument.find('=');
+        if (argument.rfind("--", 0) != 0 || equals == std::string::npos) continue;
+        std::string option = argument.substr(0, equals);
+        for (const CLI::Option* flag : flags)
+            if (flag->check_lname(option.substr(2))) Fail(option + ": takes no value");
     }
+    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::ParseError& error) {
+        // Only an option without its value gets here; the library names it before a colon.
+        std::string what = error.what();
+        Fail(what.substr(0, what.find(':')) + ": missing value");
+    }
+    if (!app.remaining().empty())
+        Fail("unknown option '" + app.remaining().front() + "' (see --help)");
+
+    if (*pluginDirOption) options.pluginDir = pluginDir;
+    if (*worldOption) options.world = world;
+    if (*scriptOption) options.script = script;
+    if (*intervalOption) options.timerInterval = ParseSeconds("--timer-interval", timerInterval);
+    if (*seedOption) options.seed = ParseSeed("--seed", seed);
+    if (*portOption) options.rconPort = ParsePort("--rcon-port", rconPort);
     if (options.rconPort) {
         if (options.rconPassword.empty()) Fail("--rcon-port needs --rcon-password");
-    } else if (passwordGiven || bindGiven || options.rconEmptyPreamble) {
+    } else if (*passwordOption || *bindOption || options.rconEmptyPreamble) {
         Fail("RCON options need --rcon-port");
     }
     if (options.script && options.realtime) Fail("--realtime does not apply to --script");
@@ -120,6 +121,7 @@ replies go to standard output, log lines to standard error and to the plug-in fo
   --rcon-bind ADDR         address to listen on (default 127.0.0.1)
   --rcon-password TEXT     password RCON clients must give (required with --rcon-port)
   --rcon-empty-preamble    send an empty response value before the auth answer
+  --no-plugin              run the world without loading the plug-in (to compare whole runs)
   --help                   this text
 
 Type "help" at the console for the commands.

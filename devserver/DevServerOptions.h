@@ -22,6 +22,7 @@ struct DevServerOptions {
     bool echo = false;      // print each command before its reply
     bool realtime = false;  // let the simulated clock follow the wall clock between commands
     bool printDefaultWorld = false;
+    bool noPlugin = false;  // the same world without the plug-in, for comparing whole runs
     bool help = false;
 };
 

@@ -8,7 +8,18 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(cd "${1:-$root/build/release}" && pwd)"
 server="$build/devserver/txl-devserver"
 plugin="$build/plugin/ThalassovexCraftingControl"
-[ -x "$server" ] || { echo "no dev server at $server: build first (make build)" >&2; exit 1; }
+run=()
+drive=""
+if [ -f "$build/bin/txl-devserver.exe" ]; then
+    # The Windows build (make windows) runs under wine, in the prefix its tests use.
+    source "$root/scripts/wine-env.sh" "$build"
+    trap '"$WINESERVER" -k >/dev/null 2>&1 || true' EXIT
+    server="$build/bin/txl-devserver.exe"
+    run=("$WINE64")
+    drive="Z:"
+fi
+[ -x "$server" ] || [ ${#run[@]} -gt 0 ] ||
+    { echo "no dev server at $server: build first (make build)" >&2; exit 1; }
 
 # A fresh copy of the plug-in folder, so the build's own config.json stays as it is.
 folder="$build/demo/ThalassovexCraftingControl"
@@ -26,8 +37,8 @@ echo "== txl-devserver, default world, plug-in folder $folder"
 echo "== '>' commands, replies below them, [..] log lines of the plug-in and of the dev server"
 echo
 # Log lines without their date and time; replies and log in the order they happened.
-"$server" --plugin-dir "$folder" --script "$root/devserver/demo/demo.txt" --echo 2>&1 |
-    sed -E 's#^[0-9]{2}/[0-9]{2}/[0-9]{2} [0-9]{2}:[0-9]{2} #    #'
+"${run[@]}" "$server" --plugin-dir "$drive$folder" --script "$drive$root/devserver/demo/demo.txt" \
+    --echo 2>&1 | tr -d '\r' | sed -E 's#^[0-9]{2}/[0-9]{2}/[0-9]{2} [0-9]{2}:[0-9]{2} #    #'
 
 report="$folder/processor-runtime.json"
 echo

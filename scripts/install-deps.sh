@@ -3,7 +3,9 @@
 set -euo pipefail
 
 packages=(g++ make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
-          libspdlog-dev libfmt-dev python3 binutils)
+          libspdlog-dev libfmt-dev libasio-dev libcli11-dev python3 binutils
+          # The Windows build (make windows): cross compiler, GoogleTest's sources, wine to run it.
+          g++-mingw-w64-x86-64-posix googletest wine64)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

@@ -1,39 +1,54 @@
 #include "ConsoleInput.h"
 
-#include <poll.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <condition_variable>
+#include <deque>
+#include <iostream>
+#include <mutex>
+#include <thread>
 
 namespace txl::devserver {
 
-std::optional<std::string> ConsoleInput::TakeLine() {
-    auto newline = buffer_.find('\n');
-    if (newline == std::string::npos) {
-        if (!ended_ || buffer_.empty()) return std::nullopt;
-        newline = buffer_.size();
+struct ConsoleInput::Lines {
+    mutable std::mutex mutex;
+    std::condition_variable arrived;
+    std::deque<std::string> waiting;
+    bool ended = false;
+};
+
+namespace {
+
+void ReadLines(const std::shared_ptr<ConsoleInput::Lines>& lines) {
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::lock_guard lock(lines->mutex);
+        lines->waiting.push_back(std::move(line));
+        lines->arrived.notify_all();
     }
-    std::string line = buffer_.substr(0, newline);
-    buffer_.erase(0, newline + 1 <= buffer_.size() ? newline + 1 : buffer_.size());
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return line;
+    std::lock_guard lock(lines->mutex);
+    lines->ended = true;
+    lines->arrived.notify_all();
+}
+
+}  // namespace
+
+ConsoleInput::ConsoleInput() : lines_(std::make_shared<Lines>()) {
+    std::thread([lines = lines_] { ReadLines(lines); }).detach();
 }
 
 std::optional<std::string> ConsoleInput::NextLine(std::chrono::milliseconds timeout) {
-    if (auto line = TakeLine()) return line;
-    if (ended_) return std::nullopt;
-    pollfd input{STDIN_FILENO, POLLIN, 0};
-    int ready = ::poll(&input, 1, static_cast<int>(timeout.count()));
-    if (ready <= 0) return std::nullopt;  // timeout, or a signal to look at
-    char chunk[4096];
-    ssize_t count = ::read(STDIN_FILENO, chunk, sizeof chunk);
-    if (count < 0 && (errno == EINTR || errno == EAGAIN)) return std::nullopt;
-    if (count <= 0) {
-        ended_ = true;
-    } else {
-        buffer_.append(chunk, static_cast<std::size_t>(count));
-    }
-    return TakeLine();
+    std::unique_lock lock(lines_->mutex);
+    lines_->arrived.wait_for(lock, timeout,
+                             [this] { return !lines_->waiting.empty() || lines_->ended; });
+    if (lines_->waiting.empty()) return std::nullopt;
+    std::string line = std::move(lines_->waiting.front());
+    lines_->waiting.pop_front();
+    return line;
+}
+
+bool ConsoleInput::Ended() const {
+    std::lock_guard lock(lines_->mutex);
+    return lines_->ended && lines_->waiting.empty();
 }
 
 }  // namespace txl::devserver

@@ -1,24 +1,31 @@
 #pragma once
 
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 
 namespace txl::devserver {
 
-// Lines from standard input, read without blocking the game thread for longer than asked.
+// Lines from standard input, read on a thread of their own so the game thread never blocks on
+// the console for longer than it asks.
 class ConsoleInput {
   public:
-    // A complete line when one arrives within `timeout`; nothing on timeout, on a signal, or
-    // once the input has ended (see Ended). A last line without its newline still counts.
+    ConsoleInput();
+    // The reader may be blocked in a read; it is left to end with the process.
+    ~ConsoleInput() = default;
+    ConsoleInput(const ConsoleInput&) = delete;
+    ConsoleInput& operator=(const ConsoleInput&) = delete;
+
+    // A complete line when one arrives within `timeout`; nothing on timeout or once the input
+    // has ended (see Ended). A last line without its newline still counts.
     std::optional<std::string> NextLine(std::chrono::milliseconds timeout);
-    bool Ended() const { return ended_ && buffer_.empty(); }
+    bool Ended() const;
+
+    struct Lines;
 
   private:
-    std::optional<std::string> TakeLine();
-
-    std::string buffer_;
-    bool ended_ = false;
+    std::shared_ptr<Lines> lines_;
 };
 
 }  // namespace txl::devserver

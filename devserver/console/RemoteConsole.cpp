@@ -1,17 +1,7 @@
 #include "RemoteConsole.h"
 
-#include <atomic>
-
-#include "StopSignals.h"
-
 namespace txl::devserver {
 namespace {
-
-std::atomic<RconServer*> signalled{nullptr};
-
-void WakeListener() noexcept {
-    if (RconServer* server = signalled.load()) server->Wake();
-}
 
 RconServerOptions ListenerOptions(const DevServerOptions& options) {
     RconServerOptions listener;
@@ -31,13 +21,9 @@ RemoteConsole::RemoteConsole(const DevServerOptions& options,
           ListenerOptions(options), [this](const std::string& command) { return Handle(command); },
           [log = logger_](const std::string& line) { log->info("{}", line); }) {
     server_.Start();
-    signalled.store(&server_);
-    SetStopWaker(WakeListener);
 }
 
 RemoteConsole::~RemoteConsole() {
-    SetStopWaker(nullptr);
-    signalled.store(nullptr);
     server_.Stop();
 }
 

@@ -2,11 +2,11 @@
 
 namespace txl::devserver {
 
-// SIGINT and SIGTERM ask the game thread to stop; it notices between commands. SIGPIPE is
-// ignored.
+// Ctrl-C and the console window's close on Windows, SIGINT and SIGTERM elsewhere: each asks the
+// server to stop; the loops notice within their short waits.
 void InstallStopSignals();
 bool StopRequested();
-// Called from the signal handler too: must be async-signal-safe (or null).
-void SetStopWaker(void (*waker)() noexcept);
+// The server has unloaded the plug-in; a console close waiting for that may let Windows go on.
+void StopFinished();
 
 }  // namespace txl::devserver

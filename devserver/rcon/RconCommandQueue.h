@@ -1,7 +1,7 @@
 #pragma once
 
-#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <mutex>
@@ -21,12 +21,10 @@ struct RconReply {
     std::string text;
 };
 
-// Hands commands from the network thread to the game thread. Waiting uses an eventfd rather
-// than a condition variable so that Wake() stays async-signal-safe.
+// Hands commands from the network thread to the game thread.
 class RconCommandQueue {
   public:
-    RconCommandQueue();
-    ~RconCommandQueue();
+    RconCommandQueue() = default;
     RconCommandQueue(const RconCommandQueue&) = delete;
     RconCommandQueue& operator=(const RconCommandQueue&) = delete;
 
@@ -34,16 +32,13 @@ class RconCommandQueue {
     std::deque<RconCommand> TakeAll();
     // True when commands are queued; false on timeout or after Wake().
     bool WaitForPending(std::chrono::milliseconds timeout);
-    void Wake() noexcept;
+    // Ends the current or next wait; not for signal handlers.
+    void Wake();
 
   private:
-    bool HasPending();
-    void Signal() noexcept;
-    void DrainSignal() noexcept;
-
-    int eventFd_ = -1;
-    std::atomic<bool> woken_{false};
+    bool woken_ = false;
     std::mutex mutex_;
+    std::condition_variable changed_;
     std::deque<RconCommand> commands_;
 };
 

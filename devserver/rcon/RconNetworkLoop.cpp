@@ -1,15 +1,13 @@
 #include "RconNetworkLoop.h"
 
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <array>
-#include <cerrno>
-#include <cstring>
 #include <system_error>
+
+#include <asio/buffer.hpp>
+#include <asio/error.hpp>
+#include <asio/ip/address.hpp>
+#include <asio/post.hpp>
+#include <asio/write.hpp>
 
 namespace txl::devserver {
 namespace {
@@ -17,40 +15,78 @@ namespace {
 // Past these a client that keeps sending without reading its answers is left unread for a while.
 constexpr std::size_t kMaxOutstandingRequests = 64;
 constexpr std::size_t kMaxQueuedOutputBytes = 1 << 20;
-// Bounds the time one chatty client can hold the thread before others get a turn.
-constexpr int kMaxReadsPerWakeup = 4;
-constexpr std::size_t kReadChunkBytes = 16384;
+
+asio::ip::tcp::endpoint ListenEndpoint(const std::string& bindAddress, uint16_t port) {
+    std::error_code error;
+    const auto address = asio::ip::make_address(bindAddress, error);
+    if (error) {
+        throw std::system_error(std::make_error_code(std::errc::invalid_argument),
+                                "rcon bind address '" + bindAddress + "': " + error.message());
+    }
+    return {address, port};
+}
+
+void OpenListener(asio::ip::tcp::acceptor& acceptor, const asio::ip::tcp::endpoint& endpoint) {
+    const std::string where =
+        endpoint.address().to_string() + ":" + std::to_string(endpoint.port());
+    acceptor.open(endpoint.protocol());
+#if defined(_WIN32)
+    // On Windows SO_REUSEADDR lets another program take the port over; refuse to share it.
+    using ExclusiveAddressUse =
+        asio::detail::socket_option::boolean<SOL_SOCKET, SO_EXCLUSIVEADDRUSE>;
+    acceptor.set_option(ExclusiveAddressUse(true));
+#else
+    // Lets a restarted server bind while old connections linger in TIME_WAIT.
+    acceptor.set_option(asio::socket_base::reuse_address(true));
+#endif
+    std::error_code error;
+    acceptor.bind(endpoint, error);
+    if (error) throw std::system_error(error, "rcon bind " + where);
+    acceptor.listen(asio::socket_base::max_listen_connections, error);
+    if (error) throw std::system_error(error, "rcon listen");
+}
+
+std::string Label(const asio::ip::tcp::endpoint& remote) {
+    const std::string host = remote.address().to_string();
+    const std::string port = std::to_string(remote.port());
+    return remote.address().is_v6() ? "[" + host + "]:" + port : host + ":" + port;
+}
 
 }  // namespace
 
-RconNetworkLoop::RconNetworkLoop(const RconServerOptions& options, RconListener listener,
-                                 RconCommandQueue& queue, const RconLogger& log)
+RconNetworkLoop::RconNetworkLoop(const RconServerOptions& options, RconCommandQueue& queue,
+                                 const RconLogger& log)
     : options_(options),
-      listener_(std::move(listener)),
       queue_(queue),
       log_(log),
       throttle_(options.authThrottle),
-      wakeFd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
-    if (!wakeFd_.Valid()) {
-        throw std::system_error(errno, std::generic_category(), "eventfd");
-    }
+      acceptor_(io_),
+      timer_(io_) {
+    OpenListener(acceptor_, ListenEndpoint(options.bindAddress, options.port));
+    port_ = acceptor_.local_endpoint().port();
+}
+
+RconNetworkLoop::~RconNetworkLoop() {
+    clients_.clear();
 }
 
 void RconNetworkLoop::Run() {
-    Log("rcon: listening on " + options_.bindAddress + ":" + std::to_string(listener_.port));
-    while (!stopRequested_.load()) {
-        Poll();
-    }
-    for (const Client& client : clients_) {
-        Log("rcon: " + client.peer.label + " closed: server stopping");
+    Log("rcon: listening on " + options_.bindAddress + ":" + std::to_string(port_));
+    Accept();
+    io_.run();
+    for (const ClientHandle& client : clients_) {
+        Log("rcon: " + client->label + " closed: server stopping");
+        std::error_code ignored;
+        client->socket.close(ignored);
     }
     clients_.clear();
-    listener_.fd.Reset();
+    std::error_code ignored;
+    acceptor_.close(ignored);
 }
 
 void RconNetworkLoop::RequestStop() noexcept {
     stopRequested_.store(true);
-    Signal();
+    io_.stop();
 }
 
 void RconNetworkLoop::PostReply(RconReply reply) {
@@ -58,81 +94,129 @@ void RconNetworkLoop::PostReply(RconReply reply) {
         std::lock_guard lock(repliesMutex_);
         replies_.push_back(std::move(reply));
     }
-    Signal();
+    asio::post(io_, [this] { Update(); });
 }
 
-void RconNetworkLoop::Poll() {
-    std::vector<pollfd> fds;
-    fds.reserve(clients_.size() + 2);
-    fds.push_back({wakeFd_.Get(), POLLIN, 0});
-    fds.push_back({listener_.fd.Get(), POLLIN, 0});
-    for (const Client& client : clients_) {
-        short events = WantsInput(client) ? POLLIN : 0;
-        if (!client.outgoing.empty()) {
-            events |= POLLOUT;
+void RconNetworkLoop::Accept() {
+    acceptor_.async_accept([this](const std::error_code& error, asio::ip::tcp::socket socket) {
+        if (error == asio::error::operation_aborted || stopRequested_.load()) return;
+        if (error) {
+            Log("rcon: accept failed: " + error.message());
+        } else {
+            Admit(std::move(socket), Clock::now());
         }
-        fds.push_back({client.peer.fd.Get(), events, 0});
-    }
-    if (poll(fds.data(), fds.size(), PollTimeoutMs(Clock::now())) < 0) {
-        if (errno != EINTR) {
-            Log(std::string("rcon: poll failed: ") + std::strerror(errno));
-            stopRequested_.store(true);
-        }
+        Accept();
+        Update();
+    });
+}
+
+void RconNetworkLoop::Admit(asio::ip::tcp::socket socket, Clock::time_point now) {
+    std::error_code error;
+    const auto remote = socket.remote_endpoint(error);
+    if (error) return;  // gone before it was looked at
+    if (clients_.size() >= options_.maxConnections) {
+        Log("rcon: " + Label(remote) + " refused: too many connections");
         return;
     }
-    if (fds[0].revents != 0) {
-        uint64_t count = 0;
-        [[maybe_unused]] const auto got = read(wakeFd_.Get(), &count, sizeof count);
-    }
-    if (stopRequested_.load()) {
-        return;
-    }
+    socket.set_option(asio::ip::tcp::no_delay(true), error);
+    auto client = std::make_shared<Client>(io_);
+    client->id = nextClientId_++;
+    client->socket = std::move(socket);
+    client->host = remote.address().to_string();
+    client->label = Label(remote);
+    client->session =
+        std::make_unique<RconSession>(client->host, client->label, options_, throttle_, log_);
+    client->lastReceived = now;
+    Log("rcon: " + client->label + " connected");
+    clients_.push_back(std::move(client));
+}
+
+// Runs after every event: hands out replies, starts the reads and writes that can go, closes
+// what is finished and sets the timer for the next deadline.
+void RconNetworkLoop::Update() {
+    if (stopRequested_.load()) return;
     const auto now = Clock::now();
     DeliverReplies();
-    // Only clients that were polled have a matching entry; accepted ones are appended after.
-    const std::size_t polled = clients_.size();
-    for (std::size_t i = 0; i < polled; ++i) {
-        const short revents = fds[i + 2].revents;
-        if ((revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-            clients_[i].failed = true;
-        } else if ((revents & POLLIN) != 0) {
-            ReadFrom(clients_[i], now);
+    for (const ClientHandle& client : clients_) {
+        if (client->failed || client->session->Broken()) continue;
+        for (std::string& packet : client->session->TakeReadyPackets(now)) {
+            client->outgoingBytes += packet.size();
+            client->outgoing.push_back(std::move(packet));
         }
-    }
-    if ((fds[1].revents & POLLIN) != 0) {
-        AcceptClients(now);
-    }
-    for (Client& client : clients_) {
-        Flush(client, now);
+        StartWrite(client);
+        StartRead(client);
     }
     Reap(now);
+    ArmTimer(now);
 }
 
-int RconNetworkLoop::PollTimeoutMs(Clock::time_point now) const {
+void RconNetworkLoop::StartRead(const ClientHandle& client) {
+    if (client->reading || !WantsInput(*client)) return;
+    client->reading = true;
+    client->socket.async_read_some(
+        asio::buffer(client->input), [this, client](const std::error_code& error, std::size_t got) {
+            client->reading = false;
+            if (error == asio::error::operation_aborted || stopRequested_.load()) return;
+            if (error == asio::error::eof) {
+                client->peerClosed = true;
+            } else if (error) {
+                client->failed = true;
+            } else {
+                const auto now = Clock::now();
+                client->lastReceived = now;
+                auto commands =
+                    client->session->Receive(std::string_view(client->input.data(), got), now);
+                for (RconSessionCommand& command : commands) {
+                    queue_.Push({client->id, command.sequence, std::move(command.text)});
+                }
+            }
+            Update();
+        });
+}
+
+// One write per packet: some clients read a packet per segment.
+void RconNetworkLoop::StartWrite(const ClientHandle& client) {
+    if (client->writing || client->outgoing.empty() || client->failed) return;
+    client->writing = true;
+    asio::async_write(client->socket, asio::buffer(client->outgoing.front()),
+                      [this, client](const std::error_code& error, std::size_t) {
+                          client->writing = false;
+                          if (error == asio::error::operation_aborted || stopRequested_.load())
+                              return;
+                          if (error) {
+                              client->failed = true;
+                          } else {
+                              client->outgoingBytes -= client->outgoing.front().size();
+                              client->outgoing.pop_front();
+                          }
+                          Update();
+                      });
+}
+
+void RconNetworkLoop::ArmTimer(Clock::time_point now) {
     std::optional<Clock::time_point> earliest;
     const auto consider = [&](Clock::time_point at) {
-        if (!earliest || at < *earliest) {
-            earliest = at;
-        }
+        if (!earliest || at < *earliest) earliest = at;
     };
-    for (const Client& client : clients_) {
-        if (client.session->Outstanding() == 0) {
-            consider(client.lastReceived + options_.idleTimeout);
+    for (const ClientHandle& client : clients_) {
+        if (client->session->Outstanding() == 0) {
+            consider(client->lastReceived + options_.idleTimeout);
         }
-        if (const auto deadline = client.session->NextDeadline()) {
-            consider(*deadline);
-        }
+        if (const auto deadline = client->session->NextDeadline()) consider(*deadline);
     }
     if (!earliest) {
-        return -1;
+        timer_.cancel();
+        return;
     }
-    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*earliest - now).count();
-    return static_cast<int>(std::clamp<long long>(wait, 0, 60'000));
+    timer_.expires_at(std::max(*earliest, now));
+    timer_.async_wait([this](const std::error_code& error) {
+        if (!error) Update();
+    });
 }
 
 bool RconNetworkLoop::WantsInput(const Client& client) const {
-    return !client.peerClosed && !client.session->Finishing() && !client.session->Broken() &&
-           client.session->Outstanding() < kMaxOutstandingRequests &&
+    return !client.peerClosed && !client.failed && !client.session->Finishing() &&
+           !client.session->Broken() && client.session->Outstanding() < kMaxOutstandingRequests &&
            client.outgoingBytes < kMaxQueuedOutputBytes;
 }
 
@@ -143,121 +227,34 @@ void RconNetworkLoop::DeliverReplies() {
         replies.swap(replies_);
     }
     for (const RconReply& reply : replies) {
-        const auto client = std::find_if(clients_.begin(), clients_.end(), [&](const Client& c) {
-            return c.id == reply.connectionId;
-        });
+        const auto client =
+            std::find_if(clients_.begin(), clients_.end(),
+                         [&](const ClientHandle& c) { return c->id == reply.connectionId; });
         // The client may have gone while the game thread worked; its answer has nowhere to go.
-        if (client != clients_.end()) {
-            client->session->Complete(reply.sequence, reply.text);
-        }
-    }
-}
-
-void RconNetworkLoop::AcceptClients(Clock::time_point now) {
-    while (true) {
-        RconPeer peer = AcceptRconPeer(listener_.fd.Get());
-        if (!peer.fd.Valid()) {
-            if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-                Log(std::string("rcon: accept failed: ") + std::strerror(errno));
-            }
-            return;
-        }
-        if (clients_.size() >= options_.maxConnections) {
-            Log("rcon: " + peer.label + " refused: too many connections");
-            continue;
-        }
-        Log("rcon: " + peer.label + " connected");
-        Client& client = clients_.emplace_back();
-        client.id = nextClientId_++;
-        client.session =
-            std::make_unique<RconSession>(peer.host, peer.label, options_, throttle_, log_);
-        client.peer = std::move(peer);
-        client.lastReceived = now;
-    }
-}
-
-void RconNetworkLoop::ReadFrom(Client& client, Clock::time_point now) {
-    std::array<char, kReadChunkBytes> buffer;
-    for (int reads = 0; reads < kMaxReadsPerWakeup && WantsInput(client); ++reads) {
-        const ssize_t got = recv(client.peer.fd.Get(), buffer.data(), buffer.size(), 0);
-        if (got > 0) {
-            client.lastReceived = now;
-            auto commands = client.session->Receive(std::string_view(buffer.data(), got), now);
-            for (RconSessionCommand& command : commands) {
-                queue_.Push({client.id, command.sequence, std::move(command.text)});
-            }
-        } else if (got == 0) {
-            client.peerClosed = true;
-        } else if (errno == EINTR) {
-            continue;
-        } else {
-            if (errno != EAGAIN && errno != EWOULDBLOCK) {
-                client.failed = true;
-            }
-            return;
-        }
-    }
-}
-
-void RconNetworkLoop::Flush(Client& client, Clock::time_point now) {
-    if (client.failed || client.session->Broken()) {
-        return;
-    }
-    for (std::string& packet : client.session->TakeReadyPackets(now)) {
-        client.outgoingBytes += packet.size();
-        client.outgoing.push_back(std::move(packet));
-    }
-    // One send per packet: some clients read a packet per segment.
-    while (!client.outgoing.empty()) {
-        const std::string& packet = client.outgoing.front();
-        const std::size_t left = packet.size() - client.sentOfFront;
-        const ssize_t sent =
-            send(client.peer.fd.Get(), packet.data() + client.sentOfFront, left, MSG_NOSIGNAL);
-        if (sent < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            if (errno != EAGAIN && errno != EWOULDBLOCK) {
-                client.failed = true;
-            }
-            return;
-        }
-        if (static_cast<std::size_t>(sent) < left) {
-            client.sentOfFront += static_cast<std::size_t>(sent);
-            return;
-        }
-        client.outgoingBytes -= packet.size();
-        client.outgoing.pop_front();
-        client.sentOfFront = 0;
+        if (client != clients_.end()) (*client)->session->Complete(reply.sequence, reply.text);
     }
 }
 
 void RconNetworkLoop::Reap(Clock::time_point now) {
-    std::erase_if(clients_, [&](const Client& client) {
-        const auto reason = CloseReason(client, now);
-        if (reason) {
-            Log("rcon: " + client.peer.label + " closed: " + *reason);
-        }
-        return reason.has_value();
+    std::erase_if(clients_, [&](const ClientHandle& client) {
+        const auto reason = CloseReason(*client, now);
+        if (!reason) return false;
+        Log("rcon: " + client->label + " closed: " + *reason);
+        // Pending reads and writes end with operation_aborted and let go of the client.
+        std::error_code ignored;
+        client->socket.close(ignored);
+        return true;
     });
 }
 
 std::optional<std::string> RconNetworkLoop::CloseReason(const Client& client,
                                                         Clock::time_point now) const {
     const RconSession& session = *client.session;
-    if (client.failed) {
-        return "connection lost";
-    }
-    if (session.Broken()) {
-        return "protocol error";
-    }
+    if (client.failed) return "connection lost";
+    if (session.Broken()) return "protocol error";
     const bool drained = session.Outstanding() == 0 && client.outgoing.empty();
-    if (session.Finishing() && drained) {
-        return "authentication failed";
-    }
-    if (client.peerClosed && drained) {
-        return "client disconnected";
-    }
+    if (session.Finishing() && drained) return "authentication failed";
+    if (client.peerClosed && drained) return "client disconnected";
     if (session.Outstanding() == 0 && now - client.lastReceived >= options_.idleTimeout) {
         return "idle timeout";
     }
@@ -265,14 +262,7 @@ std::optional<std::string> RconNetworkLoop::CloseReason(const Client& client,
 }
 
 void RconNetworkLoop::Log(const std::string& line) const {
-    if (log_) {
-        log_(line);
-    }
-}
-
-void RconNetworkLoop::Signal() noexcept {
-    const uint64_t one = 1;
-    [[maybe_unused]] const auto written = write(wakeFd_.Get(), &one, sizeof one);
+    if (log_) log_(line);
 }
 
 }  // namespace txl::devserver

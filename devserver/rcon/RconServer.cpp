@@ -6,7 +6,6 @@
 
 #include "RconCommandQueue.h"
 #include "RconNetworkLoop.h"
-#include "RconSocket.h"
 
 namespace txl::devserver {
 
@@ -28,9 +27,8 @@ void RconServer::Start() {
     if (options_.password.empty()) {
         throw std::invalid_argument("rcon password must not be empty");
     }
-    RconListener listener = OpenRconListener(options_.bindAddress, options_.port);
-    boundPort_ = listener.port;
-    loop_ = std::make_unique<RconNetworkLoop>(options_, std::move(listener), *queue_, log_);
+    loop_ = std::make_unique<RconNetworkLoop>(options_, *queue_, log_);
+    boundPort_ = loop_->Port();
     thread_ = std::thread([loop = loop_.get()] { loop->Run(); });
     started_ = true;
 }
@@ -77,7 +75,7 @@ bool RconServer::WaitForPending(std::chrono::milliseconds timeout) {
     return queue_->WaitForPending(timeout);
 }
 
-void RconServer::Wake() noexcept {
+void RconServer::Wake() {
     queue_->Wake();
 }
 

@@ -28,8 +28,7 @@ class RconServer {
     // Binds and starts the network thread. Throws std::invalid_argument for an empty password,
     // std::system_error when the address cannot be bound, std::logic_error when called twice.
     void Start();
-    // Closes every connection and joins the network thread; idempotent. Not for signal handlers:
-    // call Wake() there and Stop() from the loop that notices.
+    // Closes every connection and joins the network thread; idempotent.
     void Stop();
     // Valid after Start().
     uint16_t BoundPort() const { return boundPort_; }
@@ -39,8 +38,8 @@ class RconServer {
     // Game thread: sleeps until a command is queued (true), the timeout passes or Wake() is
     // called (false).
     bool WaitForPending(std::chrono::milliseconds timeout);
-    // Ends a WaitForPending() early. Async-signal-safe.
-    void Wake() noexcept;
+    // Ends a WaitForPending() early, from any thread (not from a POSIX signal handler).
+    void Wake();
 
   private:
     RconServerOptions options_;

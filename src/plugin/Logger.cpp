@@ -23,7 +23,10 @@ void CreateLogger() {
     auto& sinks = GetLogSinks();
     auto logger = std::make_shared<spdlog::logger>("Thalassovex Crafting Control", sinks.begin(),
                                                    sinks.end());
-    logger->set_pattern("%D %R [%n][%l] %v", spdlog::pattern_time_type::local);
+    // Each sink builds its own formatter: the sinks are the host's and outlive this library, so
+    // a formatter made here would leave our code in them after unload. Local time is the
+    // default of a pattern set this way.
+    for (const auto& sink : logger->sinks()) sink->set_pattern("%D %R [%n][%l] %v");
     logger->flush_on(spdlog::level::info);
     logger->set_level(spdlog::level::info);
     Holder() = std::move(logger);

@@ -1,12 +1,6 @@
 #include "devserver/DevServerProcess.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
-#include <cstdlib>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -15,36 +9,32 @@
 namespace txltest {
 namespace {
 
-std::string Quoted(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
+constexpr std::chrono::seconds kExitWait(5);
+constexpr std::chrono::seconds kScriptRunWait(60);
+
+std::vector<std::string> CommandLine(const std::vector<std::string>& arguments) {
+    std::vector<std::string> line;
+#ifdef TXL_DEVSERVER
+    line.push_back(TXL_DEVSERVER);
+#endif
+    line.insert(line.end(), arguments.begin(), arguments.end());
+    return line;
 }
 
 }  // namespace
 
 DevServerRun RunDevServerProcess(const std::vector<std::string>& arguments,
                                  const std::filesystem::path& scratch) {
-#ifdef TXL_DEVSERVER
-    std::string command = Quoted(TXL_DEVSERVER);
-    for (const std::string& argument : arguments) command.append(" ").append(Quoted(argument));
     auto out = scratch / "devserver.out";
     auto err = scratch / "devserver.err";
-    command.append(" </dev/null >")
-        .append(Quoted(out.string()))
-        .append(" 2>")
-        .append(Quoted(err.string()));
-    int status = std::system(command.c_str());
     DevServerRun run;
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    {
+        ChildProcess process(CommandLine(arguments), out, err);
+        run.exitCode = process.Wait(kScriptRunWait);
+    }
     run.out = ReadTextFile(out);
     run.err = ReadTextFile(err);
     return run;
-#else
-    (void)arguments;
-    (void)scratch;
-    return {};
-#endif
 }
 
 std::string ReadTextFile(const std::filesystem::path& file) {
@@ -61,44 +51,24 @@ void WriteTextFile(const std::filesystem::path& file, const std::string& text) {
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);) lines.push_back(line);
+    for (std::string line; std::getline(stream, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
     return lines;
 }
 
 DevServerChild::DevServerChild(const std::vector<std::string>& arguments,
                                const std::filesystem::path& scratch)
-    : err_(scratch / "devserver-child.err") {
-#ifdef TXL_DEVSERVER
-    std::vector<std::string> argv{TXL_DEVSERVER};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    std::vector<char*> raw;
-    for (auto& argument : argv) raw.push_back(argument.data());
-    raw.push_back(nullptr);
-    std::string errPath = err_.string();
-    std::string outPath = (scratch / "devserver-child.out").string();
-    pid_ = fork();
-    if (pid_ == 0) {
-        int in = open("/dev/null", O_RDONLY);
-        int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(in, 0);
-        dup2(out, 1);
-        dup2(err, 2);
-        execv(raw[0], raw.data());
-        _exit(127);
-    }
-#else
-    (void)arguments;
-#endif
-}
+    : err_(scratch / "devserver-child.err"),
+      process_(std::make_unique<ChildProcess>(CommandLine(arguments),
+                                              scratch / "devserver-child.out", err_)) {}
 
-DevServerChild::~DevServerChild() {
-    if (pid_ > 0) Stop(SIGKILL);
-}
+DevServerChild::~DevServerChild() = default;
 
 int DevServerChild::WaitForRconPort() {
     static const std::regex listening(R"(rcon: listening on [^ ]*:(\d+))");
-    for (int attempt = 0; attempt < 100; ++attempt) {
+    for (int attempt = 0; attempt < 200 && process_->Started(); ++attempt) {
         std::smatch match;
         std::string err = Err();
         if (std::regex_search(err, match, listening)) return std::stoi(match[1]);
@@ -107,21 +77,12 @@ int DevServerChild::WaitForRconPort() {
     return 0;
 }
 
-int DevServerChild::Stop(int signal) {
-    if (pid_ <= 0) return -1;
-    kill(pid_, signal);
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        int status = 0;
-        if (waitpid(pid_, &status, WNOHANG) == pid_) {
-            pid_ = -1;
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    }
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-    return -1;
+int DevServerChild::Wait() {
+    return process_->Wait(kExitWait);
+}
+
+int DevServerChild::Stop() {
+    return process_->RequestStop() ? Wait() : -1;
 }
 
 std::string DevServerChild::Err() const {

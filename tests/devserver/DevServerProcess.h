@@ -1,8 +1,11 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "devserver/ChildProcess.h"
 
 namespace txltest {
 
@@ -12,18 +15,18 @@ struct DevServerRun {
     std::string err;  // log lines and start-up errors
 };
 
-// Runs the built txl-devserver with `arguments`, standard input from /dev/null, capturing both
-// output streams through files in `scratch`.
+// Runs the built txl-devserver with `arguments`, standard input empty, capturing both output
+// streams through files in `scratch`.
 DevServerRun RunDevServerProcess(const std::vector<std::string>& arguments,
                                  const std::filesystem::path& scratch);
 
 std::string ReadTextFile(const std::filesystem::path& file);
 void WriteTextFile(const std::filesystem::path& file, const std::string& text);
-// The lines of `text`, without their line ends.
+// The lines of `text`, without their line ends (LF or CRLF).
 std::vector<std::string> Lines(const std::string& text);
 
-// The built txl-devserver running in the background, standard input from /dev/null and
-// standard error to `scratch`/devserver.err, until stopped by a signal or by itself.
+// The built txl-devserver running in the background, standard input empty and standard error to
+// `scratch`/devserver-child.err, until stopped by a signal or by itself.
 class DevServerChild {
   public:
     DevServerChild(const std::vector<std::string>& arguments, const std::filesystem::path& scratch);
@@ -33,13 +36,15 @@ class DevServerChild {
 
     // The RCON port from the listener's start-up line; 0 when it did not come within seconds.
     int WaitForRconPort();
-    // Sends `signal` and waits (bounded) for the exit; the exit code, or -1.
-    int Stop(int signal);
+    // Waits (bounded) for the exit; the exit code, or -1.
+    int Wait();
+    // SIGTERM, then Wait(); -1 where there is no such signal.
+    int Stop();
     std::string Err() const;
 
   private:
-    int pid_ = -1;
     std::filesystem::path err_;
+    std::unique_ptr<ChildProcess> process_;
 };
 
 }  // namespace txltest

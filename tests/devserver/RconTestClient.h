@@ -1,18 +1,19 @@
 #pragma once
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
+
+#include <asio/buffer.hpp>
+#include <asio/error.hpp>
+#include <asio/io_context.hpp>
+#include <asio/ip/address.hpp>
+#include <asio/ip/tcp.hpp>
+#include <asio/write.hpp>
 
 namespace txl::devserver::rcontest {
 
@@ -43,24 +44,19 @@ inline std::string WirePacketBytes(int32_t id, int32_t type, std::string_view bo
                      std::string(body).append(2, '\0'));
 }
 
-// Blocking loopback client whose waits are bounded, so a broken server fails a test instead of
-// hanging it.
+// Loopback client whose waits are bounded, so a broken server fails a test instead of hanging
+// it.
 class RconTestClient {
   public:
-    explicit RconTestClient(uint16_t port, const char* sourceAddress = "127.0.0.1")
-        : fd_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        inet_pton(AF_INET, sourceAddress, &address.sin_addr);
-        if (bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-            return;
-        }
-        inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
-        address.sin_port = htons(port);
-        connected_ = connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    explicit RconTestClient(uint16_t port, const char* sourceAddress = "127.0.0.1") : socket_(io_) {
+        std::error_code error;
+        socket_.open(asio::ip::tcp::v4(), error);
+        if (!error) socket_.bind({asio::ip::make_address(sourceAddress), 0}, error);
+        if (error) return;
+        socket_.connect({asio::ip::make_address("127.0.0.1"), port}, error);
+        connected_ = !error;
         // Small writes must reach the server as separate segments to exercise reassembly.
-        const int on = 1;
-        setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        socket_.set_option(asio::ip::tcp::no_delay(true), error);
     }
     ~RconTestClient() { Close(); }
     RconTestClient(const RconTestClient&) = delete;
@@ -68,14 +64,16 @@ class RconTestClient {
 
     bool Connected() const { return connected_; }
     void Close() {
-        if (fd_ >= 0) {
-            close(std::exchange(fd_, -1));
-        }
+        std::error_code ignored;
+        socket_.close(ignored);
     }
 
     bool SendRaw(std::string_view bytes) {
-        return send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
-               static_cast<ssize_t>(bytes.size());
+        std::error_code error;
+        socket_.non_blocking(false, error);
+        return asio::write(socket_, asio::buffer(bytes.data(), bytes.size()), error) ==
+                   bytes.size() &&
+               !error;
     }
     bool Send(int32_t id, int32_t type, std::string_view body) {
         return SendRaw(WirePacketBytes(id, type, body));
@@ -83,6 +81,7 @@ class RconTestClient {
 
     // nullopt when the server closed the connection or nothing came in time.
     std::optional<WirePacket> Read(std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
         while (true) {
             if (buffer_.size() >= 12) {
                 const auto size = static_cast<std::size_t>(Int32At(0));
@@ -92,24 +91,14 @@ class RconTestClient {
                     return packet;
                 }
             }
-            pollfd pfd{fd_, POLLIN, 0};
-            char chunk[8192];
-            if (poll(&pfd, 1, static_cast<int>(timeout.count())) <= 0) {
-                return std::nullopt;
-            }
-            const ssize_t got = recv(fd_, chunk, sizeof chunk, 0);
-            if (got <= 0) {
-                return std::nullopt;
-            }
-            buffer_.append(chunk, static_cast<std::size_t>(got));
+            if (Receive(deadline) != Received::Data) return std::nullopt;
         }
     }
 
     // True once the server has closed the connection without sending anything more.
     bool WaitForClose() {
-        pollfd pfd{fd_, POLLIN, 0};
-        char byte = 0;
-        return buffer_.empty() && poll(&pfd, 1, 5000) == 1 && recv(fd_, &byte, 1, 0) <= 0;
+        return buffer_.empty() && Receive(std::chrono::steady_clock::now() +
+                                          std::chrono::seconds(5)) == Received::Closed;
     }
 
     bool Authenticate(const std::string& password, int32_t id = 1) {
@@ -138,7 +127,29 @@ class RconTestClient {
         return static_cast<int32_t>(bits);
     }
 
-    int fd_;
+    enum class Received { Data, Closed, Nothing };
+
+    // Appends what arrives to the buffer. A reset counts as closed. Polls, as blocking reads
+    // cannot time out portably.
+    Received Receive(std::chrono::steady_clock::time_point deadline) {
+        std::error_code error;
+        socket_.non_blocking(true, error);
+        char chunk[8192];
+        while (true) {
+            const std::size_t got = socket_.read_some(asio::buffer(chunk), error);
+            if (!error) {
+                buffer_.append(chunk, got);
+                return Received::Data;
+            }
+            if (error != asio::error::would_block && error != asio::error::try_again)
+                return Received::Closed;
+            if (std::chrono::steady_clock::now() >= deadline) return Received::Nothing;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+
+    asio::io_context io_;
+    asio::ip::tcp::socket socket_;
     bool connected_ = false;
     std::string buffer_;
 };

@@ -1,0 +1,13 @@
+# The dev server's networking (standalone asio) and option parsing (CLI11), both header-only.
+add_library(txl_asio INTERFACE)
+target_compile_definitions(txl_asio INTERFACE ASIO_STANDALONE ASIO_NO_DEPRECATED)
+find_package(Threads REQUIRED)
+target_link_libraries(txl_asio INTERFACE Threads::Threads)
+if(WIN32)
+  target_link_libraries(txl_asio INTERFACE ws2_32 mswsock)
+endif()
+add_library(txl_cli11 INTERFACE)
+if(TXL_HEADER_ONLY_DEPENDENCIES)
+  target_include_directories(txl_asio SYSTEM INTERFACE ${TXL_THIRD_PARTY_INCLUDE})
+  target_include_directories(txl_cli11 SYSTEM INTERFACE ${TXL_THIRD_PARTY_INCLUDE})
+endif()
