@@ -11,10 +11,10 @@ const std::vector<CommandSpec>& DevServerCommands() {
          "a new item in ACTOR's inventory (TEXT in double quotes when it has blanks). Prints its "
          "id.",
          RunGive, 3, 7},
-        {"share", "share ACTOR CONTAINER A:B",
+        {"share", "share ACTOR CONTAINER A:B [id=C:D]",
          "a shared copy, in ACTOR's inventory, of the blueprint A:B held by CONTAINER. Prints "
          "the copy's id.",
-         RunShare, 4, 4},
+         RunShare, 4, 5},
         {"move", "move ACTOR A:B TO-ACTOR",
          "moves item A:B from ACTOR's inventory into TO-ACTOR's, as the game's transfer does.",
          RunMove, 4, 4},

@@ -44,7 +44,13 @@ std::string RunShare(CommandContext& context) {
     emu::Item* source = ItemArgument(session, &container->Base, context.words[3]);
     if (!emu::ItemFlag(*source, emu::kIsBlueprintBit))
         throw CommandError("item " + context.words[3] + " is not a blueprint");
-    return ItemIdText(game.ShareBlueprint(inventory, source, container)->ItemID);
+    std::optional<FItemNetID> id;
+    if (context.words.Size() == 5) {
+        auto value = KeyValue(context.words[4], "id");
+        if (!value) throw CommandError("expected id=A:B, not '" + context.words[4] + "'");
+        id = ItemIdArgument(*value);
+    }
+    return ItemIdText(game.ShareBlueprint(inventory, source, container, id)->ItemID);
 }
 
 std::string RunMove(CommandContext& context) {
