@@ -1,6 +1,7 @@
 #include "WorldActors.h"
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "ItemIdText.h"

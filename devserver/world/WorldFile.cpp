@@ -1,5 +1,6 @@
 #include "WorldFile.h"
 
+#include <cstdint>
 #include <fstream>
 
 #include "WorldActors.h"

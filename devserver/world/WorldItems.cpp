@@ -1,6 +1,7 @@
 #include "WorldItems.h"
 
 #include <climits>
+#include <cstdint>
 
 #include "ItemIdText.h"
 #include "emuhost/WideText.h"

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdint>
 
 #include "emugame/Allocator.h"
 #include "emugame/Game.h"
