@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -111,8 +110,6 @@ class Game {
     // collected at every whole multiple of kCollectionIntervalMs.
     void Advance(std::int64_t milliseconds);
     std::int64_t NowMs() const { return nowMs_; }
-    // Seconds rounded to whole milliseconds.
-    void AdvanceCrafting(double seconds) { Advance(std::llround(seconds * 1000.0)); }
     // For a restored world: the time it was saved at.
     void SetNowMs(std::int64_t milliseconds);
     static constexpr std::int64_t kCollectionIntervalMs = 60'000;
