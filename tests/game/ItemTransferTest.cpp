@@ -91,8 +91,9 @@ TEST_F(SourceInBox, DestroyedBoxLeavesItsCopyWithoutASourceAfterCollection) {
     emuhost::CommandRegistry::Instance().FireTimers();
     s.Craft(copy);
     s.Game().Advance(2000);
+    FWeakObjectPtr boxRef = s.Game().MakeWeak(&box->Base.Object);
     s.Game().Advance(emu::Game::kCollectionIntervalMs);
-    EXPECT_FALSE(s.Game().IsAlive(&box->Base.Object));
+    EXPECT_EQ(s.Game().ResolveWeak(boxRef, true), nullptr);
     EXPECT_EQ(copy->CustomItemDatas.Data[0].CustomDataObjects.Data[0], nullptr);
 
     emu::calls::ServerMultiUse(s.Game().PlayerController(), &s.world.Processor()->Base.Object, 0);
