@@ -84,7 +84,7 @@ int RunDevServer(const DevServerOptions& options) {
         return StartFailed(error.what());
     }
     GameSession session(game, options.pluginDir, options.timerInterval);
-    PopulateWorld(plan, game, session.Actors());
+    RestoreWorld(plan, session, options.seed);
     CommandRunner runner(session, std::cout, options.echo, logger);
     if (plugin) {
         logger->info("world ready: {} actors; plug-in loaded from {}", plan.actors.size(),

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <stdexcept>
 
 namespace txl::devserver {
@@ -23,6 +24,15 @@ double ParseSeconds(const std::string& option, const std::string& text) {
     return value;
 }
 
+std::uint64_t ParseSeed(const std::string& option, const std::string& text) {
+    std::uint64_t value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value > INT64_MAX)
+        Fail(option + ": expected a whole number 0.." + std::to_string(INT64_MAX) + ", got '" +
+             text + "'");
+    return value;
+}
+
 int ParsePort(const std::string& option, const std::string& text) {
     int value = -1;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -36,7 +46,7 @@ int ParsePort(const std::string& option, const std::string& text) {
 DevServerOptions ParseOptions(const std::vector<std::string>& arguments) {
     DevServerOptions options;
     options.pluginDir = TXL_PLUGIN_DIR;
-    std::string pluginDir, world, script, timerInterval, rconPort;
+    std::string pluginDir, world, script, timerInterval, rconPort, seed;
 
     CLI::App app("txl-devserver");
     app.set_help_flag();
@@ -46,6 +56,7 @@ DevServerOptions ParseOptions(const std::vector<std::string>& arguments) {
     auto* worldOption = app.add_option("--world", world);
     auto* scriptOption = app.add_option("--script", script);
     auto* intervalOption = app.add_option("--timer-interval", timerInterval);
+    auto* seedOption = app.add_option("--seed", seed);
     auto* portOption = app.add_option("--rcon-port", rconPort);
     auto* bindOption = app.add_option("--rcon-bind", options.rconBind);
     auto* passwordOption = app.add_option("--rcon-password", options.rconPassword);
@@ -81,6 +92,7 @@ DevServerOptions ParseOptions(const std::vector<std::string>& arguments) {
     if (*worldOption) options.world = world;
     if (*scriptOption) options.script = script;
     if (*intervalOption) options.timerInterval = ParseSeconds("--timer-interval", timerInterval);
+    if (*seedOption) options.seed = ParseSeed("--seed", seed);
     if (*portOption) options.rconPort = ParsePort("--rcon-port", rconPort);
     if (options.rconPort) {
         if (options.rconPassword.empty()) Fail("--rcon-port needs --rcon-password");
@@ -103,6 +115,7 @@ replies go to standard output, log lines to standard error and to the plug-in fo
   --script FILE            run the commands of FILE, then exit (non-zero if one failed)
   --echo                   print each command ("> command") before its reply
   --timer-interval SECONDS simulated seconds between the host's timer calls (default 1)
+  --seed N                 seed of the crafts' outcome rolls (default: the world file's, or 1)
   --realtime               advance the simulated clock with the wall clock between commands
   --rcon-port N            listen for Source RCON clients on port N (0: any free port)
   --rcon-bind ADDR         address to listen on (default 127.0.0.1)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -12,7 +13,8 @@ struct DevServerOptions {
     std::filesystem::path pluginDir;  // holds the plug-in library and its config.json
     std::optional<std::filesystem::path> world;
     std::optional<std::filesystem::path> script;
-    double timerInterval = 1.0;  // simulated seconds between the host's timer calls
+    double timerInterval = 1.0;         // simulated seconds between the host's timer calls
+    std::optional<std::uint64_t> seed;  // of the crafts' rolls; the world file's otherwise
     std::optional<int> rconPort;
     std::string rconBind = "127.0.0.1";
     std::string rconPassword;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The dev server on its default world, with a script that shows the plug-in at work: clamping,
-# craft counting to exhaustion, the RCON commands and a refused and an accepted reload.
+# craft counting to exhaustion, a shared copy counting against its source, the RCON commands and
+# a refused and an accepted reload; then a restart from the saved world, where the counters go on.
 # Usage: scripts/demo.sh [BUILD_DIR]   (make demo passes build/<preset>)
 set -euo pipefail
 
@@ -36,9 +37,17 @@ JSON
 echo "== txl-devserver, default world, plug-in folder $folder"
 echo "== '>' commands, replies below them, [..] log lines of the plug-in and of the dev server"
 echo
-# Log lines without their date and time; replies and log in the order they happened.
-"${run[@]}" "$server" --plugin-dir "$drive$folder" --script "$drive$root/devserver/demo/demo.txt" \
-    --echo 2>&1 | tr -d '\r' | sed -E 's#^[0-9]{2}/[0-9]{2}/[0-9]{2} [0-9]{2}:[0-9]{2} #    #'
+# Log lines without their date and time; replies and log in the order they happened. The saved
+# world lands in the plug-in folder, the server's working directory.
+demo() {
+    (cd "$folder" && "${run[@]}" "$server" --plugin-dir "$drive$folder" "$@" --echo 2>&1) |
+        tr -d '\r' | sed -E 's#^[0-9]{2}/[0-9]{2}/[0-9]{2} [0-9]{2}:[0-9]{2} #    #'
+}
+demo --script "$drive$root/devserver/demo/demo.txt"
+echo
+echo "== Restart from the saved world: $folder/demo-world.json"
+echo
+demo --world "$drive$folder/demo-world.json" --script "$drive$root/devserver/demo/demo-restart.txt"
 
 report="$folder/processor-runtime.json"
 echo

@@ -22,7 +22,7 @@ std::string RunSpawn(CommandContext& context) {
     }
     emu::Actor* actor = SpawnActor(game, cls, team);
     int id = context.session.Actors().Add(actor);
-    if (creature) emu::calls::BeginPlay(reinterpret_cast<emu::Character*>(actor));
+    if (creature) game.BeginPlay(reinterpret_cast<emu::Character*>(actor));
     return std::to_string(id);
 }
 

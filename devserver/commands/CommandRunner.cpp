@@ -29,8 +29,8 @@ CommandResult CommandRunner::RunAndPrint(const std::string& line, CommandSource 
     return result;
 }
 
-void CommandRunner::AdvanceClock(double seconds) {
-    session_.Clock().Advance(seconds);
+void CommandRunner::AdvanceClock(std::int64_t milliseconds) {
+    session_.Clock().Advance(milliseconds);
     events_.Report();
 }
 

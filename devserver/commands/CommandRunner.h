@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -26,7 +27,7 @@ class CommandRunner {
     // For RCON: the reply text, an error line included.
     CommandResult Run(const std::string& line, CommandSource source);
     // Lets the clock follow the wall clock (--realtime).
-    void AdvanceClock(double seconds);
+    void AdvanceClock(std::int64_t milliseconds);
     // Prints a script's comment line when echoing, so that a script can narrate.
     void Echo(const std::string& text) {
         if (echo_) Print(text);

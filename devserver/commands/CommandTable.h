@@ -35,6 +35,7 @@ std::string RunUse(CommandContext& context);
 std::string RunDestroy(CommandContext& context);
 std::string RunGive(CommandContext& context);
 std::string RunShare(CommandContext& context);
+std::string RunMove(CommandContext& context);
 std::string RunCraft(CommandContext& context);
 std::string RunAdvance(CommandContext& context);
 std::string RunStat(CommandContext& context);
@@ -42,6 +43,7 @@ std::string RunSetStat(CommandContext& context);
 std::string RunSetProp(CommandContext& context);
 std::string RunLevelUp(CommandContext& context);
 std::string RunState(CommandContext& context);
+std::string RunSave(CommandContext& context);
 std::string RunConfig(CommandContext& context);
 
 }  // namespace txl::devserver

@@ -11,7 +11,8 @@ namespace txl::devserver {
 namespace {
 
 constexpr long long kMaxCraftsPerCommand = 1000;
-constexpr double kMaxTicksPerAdvance = 1e6;
+constexpr std::int64_t kMaxTicksPerAdvance = 1'000'000;
+constexpr double kMaxAdvanceSeconds = 365.0 * 24 * 3600;
 
 }  // namespace
 
@@ -45,10 +46,13 @@ std::string RunAdvance(CommandContext& context) {
     double seconds = NumberArgument(context.words[1], "SECONDS");
     if (!std::isfinite(seconds) || seconds < 0)
         throw CommandError("SECONDS must be a number of seconds, 0 or more");
+    if (seconds > kMaxAdvanceSeconds)
+        throw CommandError("SECONDS may be at most a year; advance less");
     SimulatedClock& clock = context.session.Clock();
-    if (clock.TicksWithin(seconds) > kMaxTicksPerAdvance)
+    const std::int64_t milliseconds = SimulatedClock::ToMilliseconds(seconds);
+    if (clock.TicksWithin(milliseconds) > kMaxTicksPerAdvance)
         throw CommandError("that would fire the timer more than a million times; advance less");
-    clock.Advance(seconds);
+    clock.Advance(milliseconds);
     return {};
 }
 

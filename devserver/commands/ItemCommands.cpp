@@ -4,7 +4,7 @@
 #include "PopulateWorld.h"
 #include "emuhost/WideText.h"
 
-// give, share.
+// give, share, move.
 namespace txl::devserver {
 
 std::string RunGive(CommandContext& context) {
@@ -44,7 +44,28 @@ std::string RunShare(CommandContext& context) {
     emu::Item* source = ItemArgument(session, &container->Base, context.words[3]);
     if (!emu::ItemFlag(*source, emu::kIsBlueprintBit))
         throw CommandError("item " + context.words[3] + " is not a blueprint");
-    return ItemIdText(MakeSharedCopy(game, inventory, source, container)->ItemID);
+    std::optional<FItemNetID> id;
+    if (context.words.Size() == 5) {
+        auto value = KeyValue(context.words[4], "id");
+        if (!value) throw CommandError("expected id=A:B, not '" + context.words[4] + "'");
+        id = ItemIdArgument(*value);
+    }
+    return ItemIdText(game.ShareBlueprint(inventory, source, container, id)->ItemID);
+}
+
+std::string RunMove(CommandContext& context) {
+    GameSession& session = context.session;
+    emu::Game& game = session.Game();
+    emu::Actor* from = ActorArgument(session, context.words[1]);
+    emu::Item* item = ItemArgument(session, from, context.words[2]);
+    emu::Actor* to = ActorArgument(session, context.words[3]);
+    emu::InventoryComponent* target = game.InventoryOf(&to->Object);
+    if (target == nullptr) throw CommandError("actor " + context.words[3] + " has no inventory");
+    if (to == from)
+        throw CommandError("item " + context.words[2] + " is already in actor " + context.words[3] +
+                           "'s inventory");
+    game.MoveItem(item, target);
+    return {};
 }
 
 }  // namespace txl::devserver

@@ -1,9 +1,10 @@
 #include <fstream>
 
 #include "CommandTable.h"
+#include "WorldSave.h"
 #include "WorldState.h"
 
-// state, config.
+// state, save, config.
 namespace txl::devserver {
 namespace {
 
@@ -23,6 +24,15 @@ std::string RunState(CommandContext& context) {
     if (context.words.Size() == 1) return text;
     if (context.source == CommandSource::Rcon)
         throw CommandError("writing a file is for the console and scripts; use 'state' alone");
+    WriteTextFile(context.words[1], text + "\n");
+    return {};
+}
+
+std::string RunSave(CommandContext& context) {
+    if (context.source == CommandSource::Rcon)
+        throw CommandError("writing a file is for the console and scripts");
+    std::string text =
+        SaveWorld(context.session).dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
     WriteTextFile(context.words[1], text + "\n");
     return {};
 }

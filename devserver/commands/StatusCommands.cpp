@@ -84,10 +84,15 @@ std::string RunSetProp(CommandContext& context) {
 }
 
 std::string RunLevelUp(CommandContext& context) {
-    emu::StatusComponent* status = StatusArgument(context);
+    StatusArgument(context);
+    emu::Character* creature = CreatureArgument(context.session, context.words[1]);
     auto stat =
         static_cast<int>(IntegerArgument(context.words[2], "STAT", 0, emu::kStatusCount - 1));
-    return emu::calls::CanLevelUp(status, stat, false) ? "allowed" : "refused";
+    auto result = context.session.Game().LevelUp(creature, stat);
+    if (!result.applied) return "refused; max " + NumberText(result.maxBefore);
+    return "applied; max " + NumberText(result.maxBefore) + " -> " + NumberText(result.maxAfter) +
+           ", " + std::to_string(creature->MyCharacterStatusComponent->LevelUpPointsAvailable) +
+           " points left";
 }
 
 }  // namespace txl::devserver

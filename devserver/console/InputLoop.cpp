@@ -50,9 +50,10 @@ int RunInteractive(CommandRunner& runner, const DevServerOptions& options, Remot
         }
         if (remote != nullptr && remote->ProcessPending()) break;
         if (options.realtime) {
-            auto now = Clock::now();
-            runner.AdvanceClock(std::chrono::duration<double>(now - lastTick).count());
-            lastTick = now;
+            // Whole milliseconds; the remainder waits for the next turn, so nothing drifts.
+            auto elapsed = std::chrono::duration_cast<milliseconds>(Clock::now() - lastTick);
+            runner.AdvanceClock(elapsed.count());
+            lastTick += elapsed;
         }
     }
     return kExitOk;

@@ -7,6 +7,11 @@ int ActorTable::Add(emu::Actor* actor) {
     return static_cast<int>(actors_.size());
 }
 
+void ActorTable::AddAt(int id, emu::Actor* actor) {
+    actors_.resize(static_cast<std::size_t>(id - 1));
+    actors_.push_back(game_.MakeWeak(&actor->Object));
+}
+
 emu::Actor* ActorTable::Find(int id) const {
     if (id < 1 || static_cast<std::size_t>(id) > actors_.size()) return nullptr;
     return reinterpret_cast<emu::Actor*>(

@@ -14,6 +14,8 @@ class ActorTable {
     explicit ActorTable(emu::Game& game) : game_(game) {}
 
     int Add(emu::Actor* actor);
+    // Under a given id above every id given out so far; the ids between stay unused.
+    void AddAt(int id, emu::Actor* actor);
     // Null when the id was never given out or its actor is gone.
     emu::Actor* Find(int id) const;
     // 0 when the object is not a live actor of this table.

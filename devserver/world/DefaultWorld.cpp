@@ -3,7 +3,8 @@
 namespace txl::devserver {
 
 // Ids: actor 1 holds items 1:1 to 1:5, the box (actor 4) holds 4:1. Values above the default
-// caps (50 % chance, 50 crafts), so that the first enforcement has something to clamp.
+// caps (50 % chance, 50 crafts), so that the first enforcement has something to clamp. The box's
+// blueprint got its counter in a processor earlier (3 of 10 used); 1:5 is a shared copy of it.
 std::string_view DefaultWorldJson() {
     return R"({
   "comment": "The dev server's default world. Actor ids: 1 tamed processor, 2 wild processor, 3 ordinary creature, 4 storage box.",
@@ -20,7 +21,9 @@ std::string_view DefaultWorldJson() {
         {"class": "PrimalItem_Lantern_C", "blueprint": true, "id": "1:2",
          "itemDescription": "Blueprint: a lantern."},
         {"class": "PrimalItemResource_Shell_C", "id": "1:3", "itemDescription": "A shell."},
-        {"class": "PrimalItem_Bolt_C", "blueprint": true, "engram": true, "id": "1:4"}
+        {"class": "PrimalItem_Bolt_C", "blueprint": true, "engram": true, "id": "1:4"},
+        {"class": "PrimalItem_Bolt_C", "blueprint": true, "id": "1:5",
+         "customData": [{"name": "BlueprintSharing", "floats": [4, 1], "objects": [4]}]}
       ]
     },
     {
@@ -39,12 +42,12 @@ std::string_view DefaultWorldJson() {
       "team": 50000,
       "items": [
         {"class": "PrimalItem_Bolt_C", "blueprint": true, "id": "4:1",
-         "itemDescription": "Blueprint: crossbow bolts (shared)."}
+         "itemDescription": "Blueprint: crossbow bolts (shared).",
+         "description": "Blueprint: crossbow bolts (shared).\nThalassovex crafts remaining: 7/10",
+         "forceAllowCustomItemDescription": true, "customItemId": 6,
+         "customData": [{"name": "ThalassovexLimiter.CounterV1", "floats": [1, 10, 3]}]}
       ]
     }
-  ],
-  "shares": [
-    {"actor": 1, "container": 4, "item": "4:1", "copyId": "1:5"}
   ]
 }
 )";

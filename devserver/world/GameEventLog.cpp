@@ -1,6 +1,9 @@
 #include "GameEventLog.h"
 
+#include <cstdlib>
+
 #include "ItemIdText.h"
+#include "NumberText.h"
 
 namespace txl::devserver {
 
@@ -20,7 +23,13 @@ std::string GameEventLog::ItemAt(const void* address) const {
 void GameEventLog::Report() {
     for (const emu::JournalEntry& entry : game_.Log().Entries()) {
         if (entry.call == "FinishCraftingBlueprint") {
-            logger_->info("game: craft finished from blueprint {}", entry.arguments);
+            // "A:B,success|failure,chance"
+            auto first = entry.arguments.find(',');
+            auto second = entry.arguments.find(',', first + 1);
+            std::string outcome = entry.arguments.substr(first + 1, second - first - 1);
+            float chance = std::strtof(entry.arguments.c_str() + second + 1, nullptr);
+            logger_->info("game: craft finished from blueprint {}: {} (chance {})",
+                          entry.arguments.substr(0, first), outcome, NumberText(chance));
         } else if (entry.call == "StopCraftingRepairing") {
             logger_->info("game: crafting stopped on blueprint {}", ItemAt(entry.target));
         } else if (entry.call == "RemoveItem") {

@@ -10,10 +10,9 @@ GameSession::GameSession(emu::Game& game, std::filesystem::path pluginDir, doubl
     : game_(game),
       actors_(game),
       clock_(
-          timerInterval,
-          [this](double seconds) {
-              game_.AdvanceCrafting(seconds);
-              game_.World()->TimeSeconds += seconds;
+          SimulatedClock::ToMilliseconds(timerInterval),
+          [this](std::int64_t milliseconds) {
+              game_.Advance(milliseconds);
               if (afterStep_) afterStep_();
           },
           [this] {

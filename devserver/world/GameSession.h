@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 #include "ActorTable.h"
 #include "SimulatedClock.h"
 #include "emugame/Game.h"
@@ -24,6 +26,11 @@ class GameSession {
     ActorTable& Actors() { return actors_; }
     SimulatedClock& Clock() { return clock_; }
     const std::filesystem::path& PluginDir() const { return pluginDir_; }
+    // The world file's class definitions and comment, which `save` writes back.
+    const nlohmann::ordered_json& WorldDefinitions() const { return definitions_; }
+    void SetWorldDefinitions(nlohmann::ordered_json definitions) {
+        definitions_ = std::move(definitions);
+    }
 
     // Called after each step of the clock (a stretch of crafting, a timer tick), so that what
     // the game did is told in order.
@@ -38,6 +45,7 @@ class GameSession {
     ActorTable actors_;
     SimulatedClock clock_;
     std::filesystem::path pluginDir_;
+    nlohmann::ordered_json definitions_ = nlohmann::ordered_json::object();
     std::function<void(int32, int32, const std::string&)> deliver_;
     std::function<void()> afterStep_;
     emu::RconConnection* connection_ = nullptr;

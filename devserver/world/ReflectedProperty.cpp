@@ -55,16 +55,22 @@ bool PropertyFits(const ReflectedProperty& property, std::size_t objectSize, int
     return index < property.property->ArrayDim && end <= objectSize;
 }
 
+std::optional<double> ReadPropertyNumber(void* object, std::size_t objectSize,
+                                         const ReflectedProperty& property, int index) {
+    if (!IsNumericProperty(property) || !PropertyFits(property, objectSize, index))
+        return std::nullopt;
+    char* at = ElementAddress(object, property.property, index);
+    if (property.type == "IntProperty") return Load<int32>(at);
+    if (property.type == "FloatProperty") return Load<float>(at);
+    return Load<double>(at);
+}
+
 nlohmann::json ReadPropertyValue(void* object, std::size_t objectSize,
                                  const ReflectedProperty& property, int index) {
-    if (!IsNumericProperty(property) || !PropertyFits(property, objectSize, index)) return nullptr;
-    char* at = ElementAddress(object, property.property, index);
-    double value = 0;
-    if (property.type == "IntProperty") return Load<int32>(at);
-    if (property.type == "FloatProperty") value = Load<float>(at);
-    if (property.type == "DoubleProperty") value = Load<double>(at);
-    if (!std::isfinite(value)) return nullptr;
-    return value;
+    auto value = ReadPropertyNumber(object, objectSize, property, index);
+    if (!value || !std::isfinite(*value)) return nullptr;
+    if (property.type == "IntProperty") return static_cast<int32>(*value);
+    return *value;
 }
 
 bool WritePropertyValue(void* object, std::size_t objectSize, const ReflectedProperty& property,

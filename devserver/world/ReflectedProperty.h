@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -21,6 +22,9 @@ bool IsNumericProperty(const ReflectedProperty& property);
 // Whether element `index` lies inside an object of `objectSize` bytes.
 bool PropertyFits(const ReflectedProperty& property, std::size_t objectSize, int index = 0);
 
+// Element `index` of a numeric property that fits the object, as stored (not finite included).
+std::optional<double> ReadPropertyNumber(void* object, std::size_t objectSize,
+                                         const ReflectedProperty& property, int index = 0);
 // Element `index` of a numeric property that fits the object; null otherwise, and for a value
 // that is not finite.
 nlohmann::json ReadPropertyValue(void* object, std::size_t objectSize,

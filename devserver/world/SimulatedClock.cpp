@@ -4,34 +4,33 @@
 #include <cmath>
 
 namespace txl::devserver {
-namespace {
 
-constexpr double kTolerance = 1e-9;
+SimulatedClock::SimulatedClock(std::int64_t timerIntervalMs, GameStep step, TimerTick tick)
+    : interval_(std::max<std::int64_t>(1, timerIntervalMs)),
+      step_(std::move(step)),
+      tick_(std::move(tick)) {}
 
-}  // namespace
-
-SimulatedClock::SimulatedClock(double timerInterval, CraftingStep crafting, TimerTick tick)
-    : interval_(timerInterval), crafting_(std::move(crafting)), tick_(std::move(tick)) {}
-
-void SimulatedClock::Advance(double seconds) {
-    const double target = now_ + seconds;
-    while (true) {
-        const double tickAt = NextTick();
-        const double stepEnd = std::min(target, tickAt);
-        if (stepEnd > now_) {
-            crafting_(stepEnd - now_);
-            now_ = stepEnd;
-        }
-        if (tickAt > target + kTolerance) break;
-        now_ = std::max(now_, tickAt);
-        ++ticks_;
-        tick_();
+void SimulatedClock::Advance(std::int64_t milliseconds) {
+    const std::int64_t target = now_ + std::max<std::int64_t>(0, milliseconds);
+    while (now_ < target) {
+        const std::int64_t tickAt = NextTick();
+        const std::int64_t stepEnd = std::min(target, tickAt);
+        step_(stepEnd - now_);
+        now_ = stepEnd;
+        if (now_ == tickAt) tick_();
     }
-    now_ = std::max(now_, target);
 }
 
-double SimulatedClock::TicksWithin(double seconds) const {
-    return std::floor((now_ + seconds - NextTick()) / interval_ + kTolerance) + 1;
+void SimulatedClock::Restore(std::int64_t nowMs) {
+    now_ = std::max<std::int64_t>(0, nowMs);
+}
+
+std::int64_t SimulatedClock::TicksWithin(std::int64_t milliseconds) const {
+    return (now_ + std::max<std::int64_t>(0, milliseconds)) / interval_ - now_ / interval_;
+}
+
+std::int64_t SimulatedClock::ToMilliseconds(double seconds) {
+    return std::llround(seconds * 1000.0);
 }
 
 }  // namespace txl::devserver

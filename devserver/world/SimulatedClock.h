@@ -1,32 +1,37 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 
 namespace txl::devserver {
 
-// Game time in seconds. Advancing runs the crafts and fires the host's timer at each multiple
-// of the interval, in time order.
+// Game time in whole milliseconds. Advancing runs the game and fires the host's timer at each
+// multiple of the interval, in time order.
 class SimulatedClock {
   public:
-    using CraftingStep = std::function<void(double seconds)>;
+    using GameStep = std::function<void(std::int64_t milliseconds)>;
     using TimerTick = std::function<void()>;
 
-    SimulatedClock(double timerInterval, CraftingStep crafting, TimerTick tick);
+    SimulatedClock(std::int64_t timerIntervalMs, GameStep step, TimerTick tick);
 
-    void Advance(double seconds);
-    double Now() const { return now_; }
-    double TimerInterval() const { return interval_; }
-    // Timer ticks an advance of `seconds` would fire, to refuse absurd requests up front.
-    double TicksWithin(double seconds) const;
+    void Advance(std::int64_t milliseconds);
+    std::int64_t NowMs() const { return now_; }
+    // A restored world goes on from the time it was saved at, ticks where they would have been.
+    void Restore(std::int64_t nowMs);
+    std::int64_t TimerIntervalMs() const { return interval_; }
+    // Timer ticks an advance of `milliseconds` would fire, to refuse absurd requests up front.
+    std::int64_t TicksWithin(std::int64_t milliseconds) const;
+
+    // Seconds as administrators write them, to the nearest millisecond.
+    static std::int64_t ToMilliseconds(double seconds);
 
   private:
-    double interval_;
-    CraftingStep crafting_;
+    std::int64_t interval_;
+    GameStep step_;
     TimerTick tick_;
-    double now_ = 0;
-    long long ticks_ = 0;  // counted, so that many small intervals do not drift
+    std::int64_t now_ = 0;
 
-    double NextTick() const { return static_cast<double>(ticks_ + 1) * interval_; }
+    std::int64_t NextTick() const { return (now_ / interval_ + 1) * interval_; }
 };
 
 }  // namespace txl::devserver

@@ -1,14 +1,18 @@
 #include "WorldActors.h"
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "ItemIdText.h"
 #include "WorldClasses.h"
+#include "WorldItems.h"
 #include "emuhost/WideText.h"
 
 namespace txl::devserver {
 namespace {
+
+constexpr int kSuccessStatus = 11;
 
 bool IsCreatureClass(emu::Game& game, const emu::Class* cls) {
     return emu::Game::IsChildOf(cls, game.FindClass("PrimalCharacter"));
@@ -22,27 +26,6 @@ FItemNetID ItemIdOf(const WorldJsonNode& node) {
     auto id = ParseItemId(node.String());
     if (!id) node.Fail("'" + node.String() + "' is not an item id \"A:B\"");
     return *id;
-}
-
-emu::ItemSpec ItemOf(const WorldJsonNode& node, emu::Game& game) {
-    node.ExpectObject({"class", "blueprint", "engram", "id", "description", "itemDescription",
-                       "customItemId", "durability"});
-    std::string className = node.Member("class").String();
-    emu::ItemSpec spec;
-    spec.itemClass = game.FindClass(className);
-    if (spec.itemClass == nullptr ||
-        !emu::Game::IsChildOf(spec.itemClass, game.FindClass("PrimalItem")))
-        node.Fail("unknown item class '" + className + "'");
-    spec.blueprint = node.BoolOr("blueprint", false);
-    spec.engram = node.BoolOr("engram", false);
-    if (node.Has("id")) spec.id = ItemIdOf(node.Member("id"));
-    spec.customDescription = emuhost::ToWide(node.StringOr("description", ""));
-    spec.description = emuhost::ToWide(node.StringOr("itemDescription", ""));
-    if (node.Has("customItemId"))
-        spec.customItemId =
-            static_cast<int32>(node.Member("customItemId").Integer(INT32_MIN, INT32_MAX));
-    spec.durability = static_cast<float>(node.OptionalNumber("durability").value_or(100.0));
-    return spec;
 }
 
 void PlanProperties(const WorldJsonNode& node, emu::Game& game, PlannedActor& actor) {
@@ -64,20 +47,56 @@ void PlanProperties(const WorldJsonNode& node, emu::Game& game, PlannedActor& ac
     }
 }
 
-void PlanStatus(const WorldJsonNode& node, PlannedActor& actor) {
-    node.ExpectObject({"current", "max", "replicatedMax"});
+int StatusNumber(const WorldJsonNode& node, const std::string& key) {
+    if (key.empty() || key.size() > 2 || key.find_first_not_of("0123456789") != key.npos ||
+        std::stoi(key) >= emu::kStatusCount)
+        node.Fail("'" + key + "' is not a status number 0.." +
+                  std::to_string(emu::kStatusCount - 1));
+    return std::stoi(key);
+}
+
+PlannedStatusValues StatusValuesOf(const WorldJsonNode& node) {
     auto value = [&](const char* key) -> std::optional<float> {
         if (auto number = node.OptionalNumber(key)) return static_cast<float>(*number);
         return std::nullopt;
     };
-    actor.current = value("current");
-    actor.max = value("max");
-    actor.replicatedMax = value("replicatedMax");
+    return {value("current"), value("max"), value("replicatedMax")};
 }
 
-PlannedActor PlanActor(const WorldJsonNode& node, emu::Game& game) {
-    node.ExpectObject({"class", "team", "properties", "status", "items", "beginPlay"});
+// Element 11 at the top, the other statuses under "others", then points and levels.
+void PlanStatus(const WorldJsonNode& node, PlannedActor& actor) {
+    node.ExpectObject({"current", "max", "replicatedMax", "others", "levelUpPoints", "levels"});
+    actor.status[kSuccessStatus] = StatusValuesOf(node);
+    if (node.Has("others")) {
+        WorldJsonNode others = node.Member("others");
+        others.ExpectObject();
+        for (const auto& [key, value] : others.Value().items()) {
+            WorldJsonNode entry = others.Member(key);
+            int status = StatusNumber(entry, key);
+            if (status == kSuccessStatus) entry.Fail("status 11 is given at the top of \"status\"");
+            entry.ExpectObject({"current", "max", "replicatedMax"});
+            actor.status[status] = StatusValuesOf(entry);
+        }
+    }
+    if (node.Has("levelUpPoints"))
+        actor.levelUpPoints =
+            static_cast<int32>(node.Member("levelUpPoints").Integer(0, INT32_MAX));
+    if (node.Has("levels")) {
+        WorldJsonNode levels = node.Member("levels");
+        levels.ExpectObject();
+        for (const auto& [key, value] : levels.Value().items()) {
+            WorldJsonNode entry = levels.Member(key);
+            actor.levels[StatusNumber(entry, key)] =
+                static_cast<int32>(entry.Integer(0, INT32_MAX));
+        }
+    }
+}
+
+PlannedActor PlanActor(const WorldJsonNode& node, emu::Game& game, int previousId) {
+    node.ExpectObject({"id", "class", "team", "properties", "status", "items", "beginPlay"});
     PlannedActor actor;
+    // Ids ascend; a saved world keeps the gaps its destroyed actors left.
+    actor.id = static_cast<int>(node.IntegerOr("id", previousId + 1, previousId + 1, INT32_MAX));
     std::string className = node.Member("class").String();
     actor.cls = game.FindClass(className);
     if (actor.cls == nullptr) node.Member("class").Fail("unknown actor class '" + className + "'");
@@ -96,16 +115,42 @@ PlannedActor PlanActor(const WorldJsonNode& node, emu::Game& game) {
         WorldJsonNode items = node.Member("items");
         items.ExpectArray();
         for (std::size_t i = 0; i < items.Size(); ++i)
-            actor.items.push_back(ItemOf(items.Element(i), game));
+            actor.items.push_back(PlanItem(items.Element(i), game));
     }
     return actor;
 }
 
+const PlannedActor* FindPlanned(const WorldPlan& plan, int id) {
+    for (const PlannedActor& actor : plan.actors) {
+        if (actor.id == id) return &actor;
+    }
+    return nullptr;
+}
+
 int ActorReference(const WorldJsonNode& node, const WorldPlan& plan) {
     auto id = static_cast<int>(node.Integer(1, INT32_MAX));
-    if (static_cast<std::size_t>(id) > plan.actors.size())
-        node.Fail("no actor " + std::to_string(id) + " (actors are numbered from 1)");
+    if (FindPlanned(plan, id) == nullptr) node.Fail("no actor " + std::to_string(id));
     return id;
+}
+
+// Object references of custom item data name actors of the world.
+void CheckObjectReferences(const WorldJsonNode& actors, const WorldPlan& plan) {
+    for (std::size_t a = 0; a < plan.actors.size(); ++a) {
+        const auto& items = plan.actors[a].items;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            for (std::size_t e = 0; e < items[i].customData.size(); ++e) {
+                for (int id : items[i].customData[e].objects) {
+                    if (id != 0 && FindPlanned(plan, id) == nullptr)
+                        actors.Element(a)
+                            .Member("items")
+                            .Element(i)
+                            .Member("customData")
+                            .Element(e)
+                            .Fail("no actor " + std::to_string(id));
+                }
+            }
+        }
+    }
 }
 
 PlannedShare PlanShare(const WorldJsonNode& node, const WorldPlan& plan) {
@@ -115,11 +160,12 @@ PlannedShare PlanShare(const WorldJsonNode& node, const WorldPlan& plan) {
     share.container = ActorReference(node.Member("container"), plan);
     share.item = ItemIdOf(node.Member("item"));
     if (node.Has("copyId")) share.copyId = ItemIdOf(node.Member("copyId"));
-    const PlannedActor& container = plan.actors[static_cast<std::size_t>(share.container - 1)];
+    const PlannedActor& container = *FindPlanned(plan, share.container);
     if (!container.container)
         node.Member("container")
             .Fail("actor " + std::to_string(share.container) + " is not a container");
-    for (const emu::ItemSpec& item : container.items) {
+    for (const PlannedItem& planned : container.items) {
+        const emu::ItemSpec& item = planned.spec;
         if (item.blueprint && item.id && item.id->ItemID1 == share.item.ItemID1 &&
             item.id->ItemID2 == share.item.ItemID2)
             return share;
@@ -136,7 +182,9 @@ WorldPlan PlanWorldActors(const WorldJsonNode& root, emu::Game& game) {
         WorldJsonNode actors = root.Member("actors");
         actors.ExpectArray();
         for (std::size_t i = 0; i < actors.Size(); ++i)
-            plan.actors.push_back(PlanActor(actors.Element(i), game));
+            plan.actors.push_back(PlanActor(actors.Element(i), game,
+                                            plan.actors.empty() ? 0 : plan.actors.back().id));
+        CheckObjectReferences(actors, plan);
     }
     if (root.Has("shares")) {
         WorldJsonNode shares = root.Member("shares");

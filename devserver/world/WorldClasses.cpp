@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "emugame/StandardClasses.h"
 
@@ -20,8 +21,9 @@ std::string NewClassName(const WorldJsonNode& node, emu::Game& game) {
     return name;
 }
 
-emu::Class* ParentClass(const WorldJsonNode& node, emu::Game& game, const char* root) {
-    std::string name = node.StringOr("parent", root);
+emu::Class* ParentClass(const WorldJsonNode& node, emu::Game& game, const char* root,
+                        const char* fallback) {
+    std::string name = node.StringOr("parent", fallback);
     emu::Class* parent = game.FindClass(name);
     if (parent == nullptr || !emu::Game::IsChildOf(parent, game.FindClass(root)))
         node.Member("parent").Fail("'" + name + "' is not a class descending from " + root +
@@ -80,10 +82,22 @@ void DefineItemClassFrom(const WorldJsonNode& node, emu::Game& game) {
     game.DefineItemClass(name, limit, static_cast<float>(seconds));
 }
 
+// Status number -> the maximum a level-up of it adds for this class and those below it.
+void DefineLevelUpGains(const WorldJsonNode& node, emu::Game& game, emu::Class* cls) {
+    node.ExpectObject();
+    for (const auto& [key, value] : node.Value().items()) {
+        WorldJsonNode gain = node.Member(key);
+        if (key.empty() || key.size() > 2 || key.find_first_not_of("0123456789") != key.npos ||
+            std::stoi(key) >= emu::kStatusCount)
+            gain.Fail("'" + key + "' is not a status number 0..11");
+        game.SetLevelUpGain(cls, std::stoi(key), static_cast<float>(gain.Number()));
+    }
+}
+
 void DefineCreatureClassFrom(const WorldJsonNode& node, emu::Game& game) {
-    node.ExpectObject({"name", "parent", "properties", "functions"});
+    node.ExpectObject({"name", "parent", "properties", "functions", "levelUpGain"});
     std::string name = NewClassName(node, game);
-    emu::Class* parent = ParentClass(node, game, "PrimalCharacter");
+    emu::Class* parent = ParentClass(node, game, "PrimalCharacter", "PrimalDinoCharacter");
     std::vector<emu::PropertySpec> properties;
     if (node.Has("properties")) {
         WorldJsonNode list = node.Member("properties");
@@ -103,12 +117,14 @@ void DefineCreatureClassFrom(const WorldJsonNode& node, emu::Game& game) {
             game.AddFunction(&cls->Base, function.Member("name").String(), script);
         }
     }
+    if (node.Has("levelUpGain")) DefineLevelUpGains(node.Member("levelUpGain"), game, cls);
 }
 
 void DefineContainerClassFrom(const WorldJsonNode& node, emu::Game& game) {
     node.ExpectObject({"name", "parent"});
     std::string name = NewClassName(node, game);
-    game.DefineClass(name, ParentClass(node, game, "PrimalStructureItemContainer"));
+    game.DefineClass(name, ParentClass(node, game, "PrimalStructureItemContainer",
+                                       "PrimalStructureItemContainer"));
 }
 
 template <typename Define>

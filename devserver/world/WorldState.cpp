@@ -42,15 +42,20 @@ Json ItemJson(GameSession& session, const emu::Item& item) {
     Json customData = Json::array();
     for (int32 i = 0; i < item.CustomItemDatas.ArrayNum; ++i)
         customData.push_back(CustomDataJson(session, item.CustomItemDatas.Data[i]));
-    return Json{{"id", ItemIdText(item.ItemID)},
-                {"class", session.Game().ClassName(&item.Object)},
-                {"blueprint", emu::ItemFlag(item, emu::kIsBlueprintBit)},
-                {"engram", emu::ItemFlag(item, emu::kIsEngramBit)},
-                {"customItemId", item.CustomItemID},
-                {"craftQueue", item.CraftQueue},
-                {"description", emuhost::ToUtf8(item.CustomItemDescription)},
-                {"itemDescription", emuhost::ToUtf8(item.ItemDescription)},
-                {"customData", std::move(customData)}};
+    Json json{{"id", ItemIdText(item.ItemID)},
+              {"class", session.Game().ClassName(&item.Object)},
+              {"blueprint", emu::ItemFlag(item, emu::kIsBlueprintBit)},
+              {"engram", emu::ItemFlag(item, emu::kIsEngramBit)},
+              {"customItemId", item.CustomItemID},
+              {"craftQueue", item.CraftQueue},
+              {"description", emuhost::ToUtf8(item.CustomItemDescription)},
+              {"itemDescription", emuhost::ToUtf8(item.ItemDescription)},
+              {"customData", std::move(customData)}};
+    if (emu::ItemFlag(item, emu::kIsBlueprintBit)) {
+        json["craftsSucceeded"] = item.CraftsSucceeded;
+        json["craftsFailed"] = item.CraftsFailed;
+    }
+    return json;
 }
 
 Json ActorJson(GameSession& session, int id, emu::Actor* actor) {
@@ -75,7 +80,9 @@ Json ActorJson(GameSession& session, int id, emu::Actor* actor) {
                 Json{{"current", FloatJson(status->CurrentStatusValues[kSuccessStatus])},
                      {"max", FloatJson(status->MaxStatusValues[kSuccessStatus])},
                      {"replicatedMax",
-                      FloatJson(status->ReplicatedGlobalMaxStatusValues[kSuccessStatus])}};
+                      FloatJson(status->ReplicatedGlobalMaxStatusValues[kSuccessStatus])},
+                     {"levelUpPoints", status->LevelUpPointsAvailable},
+                     {"levels", status->NumberOfLevelUpPointsApplied[kSuccessStatus]}};
         }
     }
     Json items = Json::array();
@@ -95,7 +102,8 @@ nlohmann::ordered_json DescribeWorld(GameSession& session) {
     Json actors = Json::array();
     for (int id : session.Actors().LiveIds())
         actors.push_back(ActorJson(session, id, session.Actors().Find(id)));
-    return Json{{"time", session.Clock().Now()}, {"actors", std::move(actors)}};
+    return Json{{"time", static_cast<double>(session.Clock().NowMs()) / 1000.0},
+                {"actors", std::move(actors)}};
 }
 
 }  // namespace txl::devserver

@@ -95,7 +95,21 @@ float BPGetMaxStatusValue(StatusComponent* component, int status) {
 bool CanLevelUp(StatusComponent* component, int status, bool flag) {
     return CanLevelUpHook::Call(component, status, flag);
 }
+void ServerSyncReplicatedValues(StatusComponent* component) {
+    emu::ServerSyncReplicatedValues(component);
+}
+void ForceNetUpdate(Actor* actor, bool a, bool b, bool c) {
+    emu::ForceNetUpdate(actor, a, b, c);
+}
 }  // namespace calls
+
+void Game::BeginPlay(Character* creature) {
+    if (IsChildOf(creature->Base.Object.ClassPrivate, FindClass("PrimalDinoCharacter"))) {
+        calls::BeginPlay(creature);
+    } else {
+        journal_.Record("CharacterBeginPlay", creature);
+    }
+}
 
 void PublishActorFunctions(Publisher& publish) {
     BeginPlayHook::Publish("APrimalDinoCharacter.BeginPlay()");

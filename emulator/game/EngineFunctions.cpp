@@ -39,8 +39,8 @@ void WeakAssign(FWeakObjectPtr* weak, ObjectBase* object) {
     *weak = Game::Instance().MakeWeak(object);
 }
 
-ObjectBase* WeakGet(const FWeakObjectPtr* weak, bool) {
-    return Game::Instance().ResolveWeak(*weak);
+ObjectBase* WeakGet(const FWeakObjectPtr* weak, bool evenIfPendingKill) {
+    return Game::Instance().ResolveWeak(*weak, evenIfPendingKill);
 }
 
 bool FieldIsA(const FieldBase* field, const FieldClass* type) {

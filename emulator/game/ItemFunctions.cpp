@@ -75,7 +75,7 @@ void UpdatedItem(Item* item, bool first, bool second) {
 void StopCraftingRepairing(Item* item, bool flag) {
     Game::Instance().Log().Record("StopCraftingRepairing", item, Flag(flag));
     item->CraftQueue = 0;
-    item->CraftingProgress = 0;
+    item->CraftingProgressMs = 0;
 }
 
 void CraftBlueprint(Item* item, bool flag) {
@@ -96,24 +96,50 @@ InventoryComponent* OwningInventory(const Item* item) {
         Game::Instance().ResolveWeak(item->OwnerInventory));
 }
 
-// Finishes one queued craft: the product goes to the blueprint's inventory, a limited
-// blueprint spends one of its crafts and asks to be removed once none are left.
+constexpr int kSuccessStatus = 11;
+
+// The chance of a craft in `inventory`: its creature's crafting success as the game reads it
+// (status 11 stored less 1.0), or a sure success where no creature crafts.
+double CraftChance(InventoryComponent* inventory) {
+    Game& game = Game::Instance();
+    Actor* owner = inventory != nullptr ? inventory->Component.OwnerPrivate : nullptr;
+    if (owner == nullptr ||
+        !Game::IsChildOf(owner->Object.ClassPrivate, game.FindClass("PrimalCharacter")))
+        return 1.0;
+    StatusComponent* status = reinterpret_cast<Character*>(owner)->MyCharacterStatusComponent;
+    if (status == nullptr) return 1.0;
+    return double{calls::BPGetCurrentStatusValue(status, kSuccessStatus)} + 1.0;
+}
+
+// Finishes one queued craft: the roll decides whether a product comes out; either way a limited
+// blueprint spends one of its crafts and asks to be removed once none are left, or else
+// announces the change.
 int FinishCraftingBlueprint(Item* item) {
     Game& game = Game::Instance();
     game.ThrowIfFailing("FinishCraftingBlueprint");
     if (item->CraftQueue == 0) return 0;
     --item->CraftQueue;
     InventoryComponent* inventory = OwningInventory(item);
-    game.Log().Record("FinishCraftingBlueprint", item, IdText(item->ItemID));
-    ItemSpec product;
-    product.itemClass = item->Object.ClassPrivate;
-    game.GiveItem(inventory, product);
+    const double chance = CraftChance(inventory);
+    // A NaN chance never succeeds.
+    const bool success = game.NextCraftRoll() < chance;
+    ++(success ? item->CraftsSucceeded : item->CraftsFailed);
+    game.Log().Record("FinishCraftingBlueprint", item,
+                      IdText(item->ItemID) + "," + (success ? "success" : "failure") + "," +
+                          std::to_string(chance));
+    if (success && inventory != nullptr) {
+        ItemSpec spec;
+        spec.itemClass = item->Object.ClassPrivate;
+        calls::UpdatedItem(game.GiveItem(inventory, spec), false, false);
+    }
     if (ClassCraftLimit(item) > 0) {
         --item->CustomItemID;
+        bool removed = false;
         if (item->CustomItemID < 0 && inventory != nullptr) {
             FItemNetID id = item->ItemID;
-            calls::RemoveItem(inventory, &id, false, false, true, false);
+            removed = calls::RemoveItem(inventory, &id, false, false, true, false);
         }
+        if (!removed) calls::UpdatedItem(item, false, false);
     }
     return 1;
 }

@@ -32,11 +32,26 @@ bool Game::IsAlive(const ObjectBase* object) const {
     return index < objects_.size() && objects_[index].object == object;
 }
 
+bool Game::IsPendingKill(const ObjectBase* object) const {
+    return IsAlive(object) && objects_[static_cast<std::size_t>(object->InternalIndex)].pendingKill;
+}
+
 void Game::DestroyObject(ObjectBase* object) {
     if (!IsAlive(object)) return;
-    ReleaseObjectBuffers(object);
-    objects_[static_cast<std::size_t>(object->InternalIndex)].object = nullptr;
-    ::operator delete (object, std::align_val_t{16});
+    objects_[static_cast<std::size_t>(object->InternalIndex)].pendingKill = true;
+}
+
+void Game::FreeObject(Slot& slot) {
+    ReleaseObjectBuffers(slot.object);
+    ::operator delete (slot.object, std::align_val_t{16});
+    slot.object = nullptr;
+    slot.pendingKill = false;
+}
+
+std::size_t Game::PendingKillCount() const {
+    std::size_t count = 0;
+    for (const Slot& slot : objects_) count += slot.object != nullptr && slot.pendingKill ? 1 : 0;
+    return count;
 }
 
 FWeakObjectPtr Game::MakeWeak(const ObjectBase* object) const {
@@ -45,11 +60,12 @@ FWeakObjectPtr Game::MakeWeak(const ObjectBase* object) const {
     return FWeakObjectPtr{index, objects_[static_cast<std::size_t>(index)].serial};
 }
 
-ObjectBase* Game::ResolveWeak(const FWeakObjectPtr& weak) const {
+ObjectBase* Game::ResolveWeak(const FWeakObjectPtr& weak, bool evenIfPendingKill) const {
     if (weak.ObjectIndex < 0 || weak.ObjectIndex >= static_cast<int32>(objects_.size()))
         return nullptr;
     const Slot& slot = objects_[static_cast<std::size_t>(weak.ObjectIndex)];
-    return slot.serial == weak.ObjectSerialNumber ? slot.object : nullptr;
+    if (slot.serial != weak.ObjectSerialNumber) return nullptr;
+    return slot.pendingKill && !evenIfPendingKill ? nullptr : slot.object;
 }
 
 std::string Game::ClassName(const ObjectBase* object) const {
@@ -105,6 +121,10 @@ void Game::Reset() {
     nextItemId_ = 1000;
     journal_.Clear();
     failingCalls_.clear();
+    nowMs_ = 0;
+    craftSeed_ = kDefaultCraftSeed;
+    craftRolls_ = 0;
+    levelUpGains_.clear();
     BuildBaseClasses();
 }
 

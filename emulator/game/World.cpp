@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdint>
 
 #include "emugame/Allocator.h"
 #include "emugame/Game.h"
@@ -117,6 +118,9 @@ Item* Game::GiveItem(InventoryComponent* inventory, const ItemSpec& spec) {
     auto* item = reinterpret_cast<Item*>(NewObject(spec.itemClass, name, size));
     if (spec.id.has_value()) {
         item->ItemID = *spec.id;
+        // Fresh ids stay clear of those a restored world brings back.
+        if (spec.id->ItemID1 >= nextItemId_ && spec.id->ItemID1 < UINT32_MAX)
+            nextItemId_ = spec.id->ItemID1 + 1;
     } else {
         item->ItemID = FItemNetID{nextItemId_, 2000000000U + nextItemId_};
         ++nextItemId_;
@@ -154,15 +158,16 @@ void Game::DestroyActor(Actor* actor) {
     auto it = std::find(actors_.begin(), actors_.end(), actor);
     if (it == actors_.end()) return;
     actors_.erase(it);
+    actor->bActorIsBeingDestroyed = 1;
     if (InventoryComponent* inventory = InventoryOf(&actor->Object)) {
         for (int32 i = 0; i < inventory->InventoryItems.ArrayNum; ++i) {
-            DestroyObject(&inventory->InventoryItems.Data[i]->Object);
+            if (Item* item = inventory->InventoryItems.Data[i]) DestroyObject(&item->Object);
         }
         DestroyObject(&inventory->Component.Object);
     }
     if (IsChildOf(actor->Object.ClassPrivate, FindClass("PrimalCharacter"))) {
-        DestroyObject(
-            &reinterpret_cast<Character*>(actor)->MyCharacterStatusComponent->Component.Object);
+        if (auto* status = reinterpret_cast<Character*>(actor)->MyCharacterStatusComponent)
+            DestroyObject(&status->Component.Object);
     }
     DestroyObject(&actor->Object);
 }

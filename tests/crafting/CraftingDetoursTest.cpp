@@ -347,12 +347,16 @@ TEST_F(CraftingDetoursTest, BlueprintWithoutCounterCraftsAsTheGameWants) {
     emu::calls::CraftBlueprint(lantern, true);
     EXPECT_EQ(lantern->CraftQueue, 2);
     EXPECT_EQ(Maximum(lantern), -1);
-    world.Game().AdvanceCrafting(4.0);
+    world.Game().Advance(4000);
     EXPECT_EQ(lantern->CraftQueue, 0);
-    EXPECT_EQ(world.ProcessorInventory()->InventoryItems.ArrayNum, 3);
+    EXPECT_EQ(lantern->CraftsSucceeded + lantern->CraftsFailed, 2u);
+    EXPECT_EQ(world.ProcessorInventory()->InventoryItems.ArrayNum,
+              1 + static_cast<int32>(lantern->CraftsSucceeded));
     EXPECT_TRUE(CounterFloats(lantern).empty());
     EXPECT_TRUE(world.Game().Log().Calls("StopCraftingRepairing").empty());
-    EXPECT_TRUE(world.Game().Log().Calls("UpdatedItem").empty());
+    // Only the products are announced: the blueprint's own count did not change.
+    for (const auto& call : world.Game().Log().Calls("UpdatedItem"))
+        EXPECT_NE(call.target, lantern);
 }
 
 }  // namespace

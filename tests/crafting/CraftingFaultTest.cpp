@@ -58,7 +58,7 @@ TEST(CraftingFaults, CraftCompletionFailuresKeepTheGamesResult) {
     emu::Item* bolt = s.world.GiveBolt();
     s.BeginPlay();
 
-    // Before the game's craft: it runs once, uncounted until the next refresh reads its count.
+    // Before the game's craft: it runs once, counted through the game's own announcement.
     s.Craft(bolt);
     FailResolution("FWeakObjectPtr.operator=(UObject*)");
     EXPECT_EQ(emu::calls::FinishCraftingBlueprint(bolt), 1);
@@ -66,19 +66,18 @@ TEST(CraftingFaults, CraftCompletionFailuresKeepTheGamesResult) {
     EXPECT_EQ(s.Errors(),
               std::vector<std::string>{HostFailure("FWeakObjectPtr.operator=(UObject*)")});
     EXPECT_EQ(s.JournalCount("FinishCraftingBlueprint"), 1u);
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 0.0f}));
-    emu::calls::UpdatedItem(bolt, false, false);
     EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 1.0f}));
 
     // After it: the craft is counted up to the failure and the result stands.
     s.Craft(bolt);
-    s.Game().FailCall("UpdatedItem");
+    FailResolution("UPrimalItem.UpdatedItem(bool,bool)");
     EXPECT_EQ(emu::calls::FinishCraftingBlueprint(bolt), 1);
-    EXPECT_EQ(s.Errors().back(), "Thalassovex hook failed: Game call failed: UpdatedItem");
+    ClearFaults();
+    EXPECT_EQ(s.Errors().back(), HostFailure("UPrimalItem.UpdatedItem(bool,bool)"));
     EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 2.0f}));
 
     s.Craft(bolt);
-    s.Game().AdvanceCrafting(2.0);
+    s.Game().Advance(2000);
     EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 3.0f}));
     EXPECT_EQ(s.Errors().size(), 2u);
     EXPECT_TRUE(s.ReleasedEverything());
@@ -109,11 +108,11 @@ TEST(CraftingFaults, RetentionFailureLetsTheGameRemoveTheBlueprint) {
     s.BeginPlay();
     s.Craft(bolt);
     FailResolution("UPrimalItem.OwnerInventory");
-    s.Game().AdvanceCrafting(2.0);
+    s.Game().Advance(2000);
     ClearFaults();
     EXPECT_EQ(s.Errors(), std::vector<std::string>{HostFailure("UPrimalItem.OwnerInventory")});
     EXPECT_FALSE(s.InProcessorInventory(bolt));
-    EXPECT_EQ(s.ProcessorItemCount(), 1);
+    EXPECT_EQ(s.ProcessorItemCount(), s.Products());
     EXPECT_TRUE(s.ReleasedEverything());
 }
 
@@ -135,7 +134,7 @@ TEST(CraftingFaults, GamesOwnFailuresPassThrough) {
     EXPECT_TRUE(s.Errors().empty());
 
     // Still counting.
-    s.Game().AdvanceCrafting(2.0);
+    s.Game().Advance(2000);
     EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 1.0f}));
     EXPECT_TRUE(s.ReleasedEverything());
 }

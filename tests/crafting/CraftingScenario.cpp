@@ -50,6 +50,13 @@ std::size_t CraftingScenario::JournalCount(const std::string& call) {
     return Game().Log().Calls(call).size();
 }
 
+int CraftingScenario::Products() {
+    int products = 0;
+    for (const auto& entry : Game().Log().Calls("FinishCraftingBlueprint"))
+        products += entry.arguments.find(",success,") != std::string::npos ? 1 : 0;
+    return products;
+}
+
 bool CraftingScenario::ReleasedEverything() {
     plugin_.reset();
     Game().Reset();

@@ -29,6 +29,8 @@ class CraftingScenario {
     std::vector<std::string> CounterLines();
     std::vector<std::string> Errors();
     std::size_t JournalCount(const std::string& call);
+    // Finished crafts whose roll gave a product.
+    int Products();
     // Unloads the plug-in and empties the game: every engine buffer is back.
     bool ReleasedEverything();
 

@@ -33,18 +33,18 @@ TEST(CraftingScenario, TypicalRoadCountsClampsAndRetainsTheExhaustedBlueprint) {
 
     // Each craft counts once, although the game's own count recorded it as well.
     s.Craft(bolt, 7);
-    s.Game().AdvanceCrafting(14.0);
+    s.Game().Advance(14000);
     EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 7.0f}));
     EXPECT_EQ(bolt->CustomItemID, 2);
     EXPECT_EQ(CustomDescription(bolt), CounterLine(3, 10));
-    EXPECT_EQ(s.ProcessorItemCount(), 8);
+    EXPECT_EQ(s.ProcessorItemCount(), 1 + s.Products());
 
     s.Craft(bolt, 2);
     EXPECT_EQ(s.Maximum(bolt), 1);
-    s.Game().AdvanceCrafting(4.0);
+    s.Game().Advance(4000);
     s.Craft(bolt);
     EXPECT_EQ(s.Maximum(bolt), 0);
-    s.Game().AdvanceCrafting(2.0);
+    s.Game().Advance(2000);
 
     ASSERT_TRUE(s.InProcessorInventory(bolt));
     EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 10.0f}));
@@ -68,7 +68,7 @@ TEST(CraftingScenario, TypicalRoadCountsClampsAndRetainsTheExhaustedBlueprint) {
     bolt->CraftQueue = 1;
     EXPECT_EQ(emu::calls::FinishCraftingBlueprint(bolt), 0);
     EXPECT_EQ(s.JournalCount("StopCraftingRepairing"), 2u);
-    EXPECT_EQ(s.ProcessorItemCount(), 11);
+    EXPECT_EQ(s.ProcessorItemCount(), 1 + s.Products());
     EXPECT_TRUE(s.Errors().empty());
     EXPECT_TRUE(s.ReleasedEverything());
 }
@@ -79,10 +79,10 @@ TEST(CraftingScenario, ExhaustedBlueprintIsLeftToTheGameToDestroy) {
     const std::string key = Key(bolt);
     s.BeginPlay();
     s.Craft(bolt, 10);
-    s.Game().AdvanceCrafting(20.0);
+    s.Game().Advance(20000);
 
     EXPECT_FALSE(s.InProcessorInventory(bolt));
-    EXPECT_EQ(s.ProcessorItemCount(), 10);
+    EXPECT_EQ(s.ProcessorItemCount(), s.Products());
     auto removals = s.Game().Log().Calls("RemoveItem");
     ASSERT_EQ(removals.size(), 1u);
     EXPECT_EQ(removals[0].arguments, key + ",false,false,true,false");
@@ -103,11 +103,11 @@ TEST(CraftingScenario, AdoptedUnlimitedBlueprintIsCountedToExhaustion) {
 
     // Three queued, two left: the third is stopped when it would finish.
     s.Craft(lantern, 3);
-    s.Game().AdvanceCrafting(6.0);
+    s.Game().Advance(6000);
     EXPECT_EQ(CounterFloats(lantern), (std::vector<float>{1.0f, 4.0f, 4.0f}));
     EXPECT_EQ(lantern->CustomItemID, -1);
     EXPECT_EQ(CustomDescription(lantern), CounterLine(0, 4) + L" - Craft limit reached");
-    EXPECT_EQ(s.ProcessorItemCount(), 3);
+    EXPECT_EQ(s.ProcessorItemCount(), 1 + s.Products());
     EXPECT_EQ(s.JournalCount("StopCraftingRepairing"), 1u);
     EXPECT_EQ(lantern->CraftQueue, 0);
     s.Craft(lantern);
@@ -128,7 +128,7 @@ TEST(CraftingScenario, SharedCopyCraftsAgainstItsSourcesCounter) {
     EXPECT_EQ(CounterFloats(copy), (std::vector<float>{1.0f, 10.0f, 0.0f}));
 
     s.Craft(copy, 2);
-    s.Game().AdvanceCrafting(4.0);
+    s.Game().Advance(4000);
     EXPECT_EQ(CounterFloats(source), (std::vector<float>{1.0f, 10.0f, 2.0f}));
     EXPECT_EQ(source->CustomItemID, 7);
     EXPECT_EQ(CounterFloats(copy), CounterFloats(source));
@@ -143,7 +143,7 @@ TEST(CraftingScenario, SharedCopyCraftsAgainstItsSourcesCounter) {
     // The copy's own count runs out on the last craft: the game removes the copy, and the
     // source is counted to its end.
     s.Craft(copy, 8);
-    s.Game().AdvanceCrafting(16.0);
+    s.Game().Advance(16000);
     EXPECT_FALSE(s.InProcessorInventory(copy));
     EXPECT_EQ(CounterFloats(source), (std::vector<float>{1.0f, 10.0f, 10.0f}));
     EXPECT_EQ(source->CustomItemID, -1);

@@ -55,13 +55,15 @@ TEST_F(DevServerCommand, UnknownCommandsAndBadArgumentsGiveOneLineAndChangeNothi
         {"give x PrimalItem_Bolt_C", "error: give: actor id must be an integer"},
         {"share 1 3 4:1", "error: share: actor 3 is not a container"},
         {"share 1 4 9:9", "error: share: actor 4 holds no item 9:9"},
-        {"share 1 4 4:1 extra", "error: share: usage:"},
+        {"share 1 4 4:1 extra", "error: share: expected id=A:B"},
+        {"share 1 4 4:1 id=1:9 extra", "error: share: usage:"},
         {"use 0", "error: use: actor id must be an integer"},
         {"craft 1 1:3 2", "error: craft: item 1:3 is not a blueprint"},
         {"craft 1 1:1 0", "error: craft: N must be an integer 1..1000"},
         {"craft 1 1:1", "error: craft: usage:"},
         {"advance -1", "error: advance: SECONDS must be"},
-        {"advance 1e12", "error: advance: that would fire the timer"},
+        {"advance 1e12", "error: advance: SECONDS may be at most a year"},
+        {"advance 2e6", "error: advance: that would fire the timer"},
         {"destroy 99", "error: destroy: no actor 99"},
         {"stat 4", "error: stat: actor 4 is not a creature"},
         {"setstat 1 current=0.1 max=x", "error: setstat: max must be a number"},
@@ -108,17 +110,20 @@ TEST_F(DevServerCommand, CommandsChangeTheWorldAndReplyAsDocumented) {
 
     EXPECT_TRUE(Run("setstat 1 max=0.75 replicated=nan").ok);
     EXPECT_EQ(Actor(1)["status"],
-              nlohmann::json::parse(R"({"current": 0.4, "max": 0.75, "replicatedMax": null})"));
+              nlohmann::json::parse(
+                  R"({"current": 0.4, "max": 0.75, "replicatedMax": null, "levelUpPoints": 10,
+                      "levels": 0})"));
     EXPECT_TRUE(Run("setprop 1 NumberMaxCrafts 7").ok);
     EXPECT_EQ(Actor(1)["properties"]["NumberMaxCrafts"], 7);
     EXPECT_EQ(Run("stat 1").reply,
               "read current=0.4 max=0.75; stored current=0.4 max=0.75 replicatedMax=nan");
-    EXPECT_EQ(Run("levelup 1 11").reply, "allowed");
+    // Without the plug-in nothing refuses: the game spends a point and adds its 0.1.
+    EXPECT_EQ(Run("levelup 1 11").reply, "applied; max 0.75 -> 0.85, 9 points left");
 
     // Without the plug-in the game's own limit applies: 10 crafts, each 2 simulated seconds.
     EXPECT_EQ(Run("craft 1 1:1 12").reply, "10");
     EXPECT_TRUE(Run("advance 5").ok);
-    EXPECT_DOUBLE_EQ(session_.Clock().Now(), 5.0);
+    EXPECT_EQ(session_.Clock().NowMs(), 5000);
     EXPECT_EQ(server_.Game().Log().Calls("FinishCraftingBlueprint").size(), 2u);
 
     EXPECT_TRUE(Run("destroy 2").ok);

@@ -48,7 +48,7 @@ TEST(DevServerWorldFile, ErrorsNameTheFileAndThePlace) {
         {R"({"actors": [{"class": "StorageBox_Small_C", "items": [{"class": "PrimalItem_Bolt_C", "id": "1-2"}]}]})",
          "w.json: actors[0].items[0].id: '1-2' is not an item id \"A:B\""},
         {R"({"actors": [{"class": "StorageBox_Small_C"}], "shares": [{"actor": 2, "container": 1, "item": "1:1"}]})",
-         "w.json: shares[0].actor: no actor 2 (actors are numbered from 1)"},
+         "w.json: shares[0].actor: no actor 2"},
         {R"({"actors": [{"class": "StorageBox_Small_C"}], "shares": [{"actor": 1, "container": 1, "item": "1:1"}]})",
          "w.json: shares[0].item: container 1 holds no blueprint with id 1:1"},
         {R"({"itemClasses": [{"name": "PrimalItem_Bolt_C"}]})",

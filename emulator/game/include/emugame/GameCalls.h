@@ -19,4 +19,8 @@ int GetMaximumAdditionalCrafting(Item* item, InventoryComponent* inventory, Obje
 bool RemoveItem(InventoryComponent* inventory, FItemNetID* id, bool first, bool second, bool third,
                 bool fourth);
 
+// Functions no plug-in hooks, for the game's own use.
+void ServerSyncReplicatedValues(StatusComponent* component);
+void ForceNetUpdate(Actor* actor, bool a, bool b, bool c);
+
 }  // namespace emu::calls

@@ -136,7 +136,9 @@ struct Item {  // UPrimalItem
     uint16 CraftQueue;
     uint16 Padding0;
     float ItemDurability;
-    double CraftingProgress;  // simulated seconds spent on the current craft
+    int64 CraftingProgressMs;  // simulated milliseconds spent on the current craft
+    uint32 CraftsSucceeded;    // finished crafts whose roll gave a product
+    uint32 CraftsFailed;       // finished crafts whose roll gave nothing
 };
 
 // Bits of Item::ItemFlags, as the game packs them.

@@ -1,0 +1,51 @@
+#include <gtest/gtest.h>
+
+#include "crafting/CraftingScenario.h"
+#include "emugame/GameCalls.h"
+
+namespace {
+
+constexpr int kSuccess = 11;
+constexpr int kCrafts = 400;
+
+// Crafts from an unlimited blueprint in a wild processor whose stored success is 0.9 (a chance
+// of 1.9), and gives back how many of them yielded a product.
+unsigned SuccessesOfWildProcessor(txltest::CraftingScenario& s) {
+    emu::Game& game = s.Game();
+    game.SetCraftRolls(7, 0);
+    emu::Character* wild = game.SpawnCreature(s.world.Classes().processor, 0);
+    emu::StatusComponent* status = wild->MyCharacterStatusComponent;
+    status->CurrentStatusValues[kSuccess] = 0.9f;
+    status->MaxStatusValues[kSuccess] = 0.9f;
+    status->ReplicatedGlobalMaxStatusValues[kSuccess] = 0.9f;
+    game.BeginPlay(wild);
+    emu::Item* lantern =
+        s.world.GiveBlueprint(s.world.Classes().unlimitedBlueprint, wild->MyInventoryComponent);
+    for (int i = 0; i < kCrafts; ++i) emu::calls::CraftBlueprint(lantern, false);
+    game.Advance(2000LL * kCrafts);
+    EXPECT_EQ(lantern->CraftsSucceeded + lantern->CraftsFailed, unsigned{kCrafts});
+    EXPECT_EQ(wild->MyInventoryComponent->InventoryItems.ArrayNum,
+              1 + static_cast<int32>(lantern->CraftsSucceeded));
+    // A wild processor keeps what it stores; only the reads are clipped.
+    EXPECT_EQ(status->CurrentStatusValues[kSuccess], 0.9f);
+    return lantern->CraftsSucceeded;
+}
+
+TEST(CraftOutcome, WildProcessorCraftsAtTheCappedChance) {
+    txltest::CraftingScenario s(R"({"MaxCraftChancePercent": 30})");
+    unsigned successes = SuccessesOfWildProcessor(s);
+    // 30 % of 400 is 120; the seed is fixed, the band is what the chance allows.
+    EXPECT_GT(successes, 90u);
+    EXPECT_LT(successes, 150u);
+    auto finished = s.Game().Log().Calls("FinishCraftingBlueprint");
+    ASSERT_FALSE(finished.empty());
+    EXPECT_NE(finished[0].arguments.find(",0.3"), std::string::npos) << finished[0].arguments;
+    EXPECT_TRUE(s.Errors().empty());
+}
+
+TEST(CraftOutcome, WithoutTheCapEveryCraftOfTheSameSeedSucceeds) {
+    txltest::CraftingScenario s(R"({"Enabled": false})");
+    EXPECT_EQ(SuccessesOfWildProcessor(s), unsigned{kCrafts});
+}
+
+}  // namespace
