@@ -268,7 +268,7 @@ void Step(World& world, ByteReader& in) {
             emu::calls::BeginPlay(world.processor);
             return;
         case 1:
-            game.AdvanceCrafting(0.5 * in.Pick(12));
+            game.Advance(500LL * in.Pick(12));
             return;
         case 2:
             txl::State().EnforcementEnabled = in.Pick(6) != 0;
