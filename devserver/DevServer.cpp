@@ -55,6 +55,9 @@ int RunDevServer(const DevServerOptions& options) {
         if (!script) return StartFailed("cannot open script " + options.script->string());
     }
 
+    // Before the listener announces its port: a stop asked for during start-up is honoured once the
+    // world is up, never by the default action that skips the plug-in's unload.
+    InstallStopSignals();
     emu::Game& game = emu::Game::Instance();
     game.Start();
     WorldPlan plan;
@@ -96,7 +99,6 @@ int RunDevServer(const DevServerOptions& options) {
 
     if (remote) remote->Attach(&runner);
 
-    InstallStopSignals();
     int exitCode = options.script ? RunScript(runner, script, remote.get())
                                   : RunInteractive(runner, options, remote.get(), *logger);
 
