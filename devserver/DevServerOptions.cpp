@@ -46,7 +46,7 @@ int ParsePort(const std::string& option, const std::string& text) {
 DevServerOptions ParseOptions(const std::vector<std::string>& arguments) {
     DevServerOptions options;
     options.pluginDir = TXL_PLUGIN_DIR;
-    std::string pluginDir, world, script, timerInterval, rconPort, seed;
+    std::string pluginDir, world, script, timerInterval, rconPort, seed, authTimeout;
 
     CLI::App app("txl-devserver");
     app.set_help_flag();
@@ -60,6 +60,7 @@ DevServerOptions ParseOptions(const std::vector<std::string>& arguments) {
     auto* portOption = app.add_option("--rcon-port", rconPort);
     auto* bindOption = app.add_option("--rcon-bind", options.rconBind);
     auto* passwordOption = app.add_option("--rcon-password", options.rconPassword);
+    auto* authTimeoutOption = app.add_option("--rcon-auth-timeout", authTimeout);
     const std::vector<CLI::Option*> flags{
         app.add_flag("--rcon-empty-preamble", options.rconEmptyPreamble),
         app.add_flag("--echo", options.echo),
@@ -94,9 +95,14 @@ DevServerOptions ParseOptions(const std::vector<std::string>& arguments) {
     if (*intervalOption) options.timerInterval = ParseSeconds("--timer-interval", timerInterval);
     if (*seedOption) options.seed = ParseSeed("--seed", seed);
     if (*portOption) options.rconPort = ParsePort("--rcon-port", rconPort);
+    if (*authTimeoutOption) {
+        options.rconAuthTimeout = ParseSeconds("--rcon-auth-timeout", authTimeout);
+        if (options.rconAuthTimeout > 3600)
+            Fail("--rcon-auth-timeout: at most 3600 seconds, got '" + authTimeout + "'");
+    }
     if (options.rconPort) {
         if (options.rconPassword.empty()) Fail("--rcon-port needs --rcon-password");
-    } else if (*passwordOption || *bindOption || options.rconEmptyPreamble) {
+    } else if (*passwordOption || *bindOption || options.rconEmptyPreamble || *authTimeoutOption) {
         Fail("RCON options need --rcon-port");
     }
     if (options.script && options.realtime) Fail("--realtime does not apply to --script");
@@ -121,6 +127,9 @@ replies go to standard output, log lines to standard error and to the plug-in fo
   --rcon-bind ADDR         address to listen on (default 127.0.0.1)
   --rcon-password TEXT     password RCON clients must give (required with --rcon-port)
   --rcon-empty-preamble    send an empty response value before the auth answer
+  --rcon-auth-timeout SECONDS
+                           time from connect to a right password before the connection
+                           is closed (default 5)
   --no-plugin              run the world without loading the plug-in (to compare whole runs)
   --help                   this text
 

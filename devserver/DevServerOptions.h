@@ -19,8 +19,9 @@ struct DevServerOptions {
     std::string rconBind = "127.0.0.1";
     std::string rconPassword;
     bool rconEmptyPreamble = false;
-    bool echo = false;      // print each command before its reply
-    bool realtime = false;  // let the simulated clock follow the wall clock between commands
+    double rconAuthTimeout = 5.0;  // seconds from connect to a right password
+    bool echo = false;             // print each command before its reply
+    bool realtime = false;         // let the simulated clock follow the wall clock between commands
     bool printDefaultWorld = false;
     bool noPlugin = false;  // the same world without the plug-in, for comparing whole runs
     bool help = false;

@@ -22,17 +22,26 @@ CommandResult Failure(const std::string& message) {
     return result;
 }
 
+// Only `config write` takes the rest of the line as it stands, stray quotes included.
+bool TakesRawText(const std::string& name, const CommandWords& words) {
+    return name == "config" && words.Size() >= 2 && words[1] == "write";
+}
+
 }  // namespace
 
-CommandResult CommandInterpreter::Execute(const std::string& line, CommandSource source) {
-    auto start = line.find_first_not_of(" \t");
+CommandResult CommandInterpreter::Execute(const std::string& typed, CommandSource source) {
+    // Many remote consoles end each command with CR/LF.
+    const std::string line = typed.substr(0, typed.find_last_not_of(" \t\r\n") + 1);
+    auto start = line.find_first_not_of(" \t\r\n");
     std::string name =
         start == std::string::npos
             ? std::string()
-            : LowerCase(line.substr(start, line.find_first_of(" \t", start) - start));
+            : LowerCase(line.substr(start, line.find_first_of(" \t\r\n", start) - start));
     try {
         CommandWords words(line);
         if (words.Empty()) return {};
+        if (words.UnterminatedQuote() && !TakesRawText(name, words))
+            throw CommandError("unterminated quote");
         if (name == "help") return {true, HelpText(), false};
         if (name == "quit") return {true, "", true};
         for (const CommandSpec& spec : DevServerCommands()) {

@@ -28,7 +28,7 @@ CommandWords::CommandWords(const std::string& line) : line_(line) {
                 word += c;
             }
         }
-        if (quoted) throw CommandError("unterminated quote");
+        unterminatedQuote_ = unterminatedQuote_ || quoted;
         words_.push_back(word);
     }
 }

@@ -14,7 +14,8 @@ class CommandError : public std::runtime_error {
 };
 
 // A command line split into words. Double quotes group words ("a b" or key="a b"); inside
-// them \" and \\ stand for themselves.
+// them \" and \\ stand for themselves. An unterminated quote runs to the end of the line;
+// callers that take the line as raw text may accept it, others refuse it.
 class CommandWords {
   public:
     explicit CommandWords(const std::string& line);
@@ -25,11 +26,13 @@ class CommandWords {
     // The line as typed from word `index` on, quotes untouched.
     std::string RawFrom(std::size_t index) const;
     const std::string& Line() const { return line_; }
+    bool UnterminatedQuote() const { return unterminatedQuote_; }
 
   private:
     std::string line_;
     std::vector<std::string> words_;
     std::vector<std::size_t> starts_;
+    bool unterminatedQuote_ = false;
 };
 
 }  // namespace txl::devserver

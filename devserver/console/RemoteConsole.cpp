@@ -1,5 +1,10 @@
 #include "RemoteConsole.h"
 
+#include <chrono>
+#include <cmath>
+
+#include "RconLogText.h"
+
 namespace txl::devserver {
 namespace {
 
@@ -9,6 +14,8 @@ RconServerOptions ListenerOptions(const DevServerOptions& options) {
     listener.port = static_cast<uint16_t>(options.rconPort.value_or(0));
     listener.password = options.rconPassword;
     listener.emptyResponsePreamble = options.rconEmptyPreamble;
+    listener.authTimeout = std::chrono::milliseconds(
+        static_cast<std::chrono::milliseconds::rep>(std::ceil(options.rconAuthTimeout * 1000)));
     return listener;
 }
 
@@ -33,7 +40,7 @@ bool RemoteConsole::ProcessPending() {
 }
 
 std::string RemoteConsole::Handle(const std::string& command) {
-    logger_->info("rcon> {}", command);
+    logger_->info("rcon> {}", EscapeForLog(command));
     CommandResult result = runner_->Run(command, CommandSource::Rcon);
     quit_ = quit_ || result.quit;
     return result.reply;

@@ -12,10 +12,6 @@
 namespace txl::devserver {
 namespace {
 
-// Past these a client that keeps sending without reading its answers is left unread for a while.
-constexpr std::size_t kMaxOutstandingRequests = 64;
-constexpr std::size_t kMaxQueuedOutputBytes = 1 << 20;
-
 asio::ip::tcp::endpoint ListenEndpoint(const std::string& bindAddress, uint16_t port) {
     std::error_code error;
     const auto address = asio::ip::make_address(bindAddress, error);
@@ -126,6 +122,7 @@ void RconNetworkLoop::Admit(asio::ip::tcp::socket socket, Clock::time_point now)
     client->label = Label(remote);
     client->session =
         std::make_unique<RconSession>(client->host, client->label, options_, throttle_, log_);
+    client->connectedAt = now;
     client->lastReceived = now;
     Log("rcon: " + client->label + " connected");
     clients_.push_back(std::move(client));
@@ -143,6 +140,8 @@ void RconNetworkLoop::Update() {
             client->outgoingBytes += packet.size();
             client->outgoing.push_back(std::move(packet));
         }
+        // Requests left buffered when the client was over its limits go on once there is room.
+        Decode(client, {}, now);
         StartWrite(client);
         StartRead(client);
     }
@@ -150,8 +149,16 @@ void RconNetworkLoop::Update() {
     ArmTimer(now);
 }
 
+void RconNetworkLoop::Decode(const ClientHandle& client, std::string_view bytes,
+                             Clock::time_point now) {
+    auto commands = client->session->Receive(bytes, now, Allowed(*client, TotalQueued()));
+    for (RconSessionCommand& command : commands) {
+        queue_.Push({client->id, command.sequence, std::move(command.text)});
+    }
+}
+
 void RconNetworkLoop::StartRead(const ClientHandle& client) {
-    if (client->reading || !WantsInput(*client)) return;
+    if (client->reading || !WantsInput(*client, TotalQueued())) return;
     client->reading = true;
     client->socket.async_read_some(
         asio::buffer(client->input), [this, client](const std::error_code& error, std::size_t got) {
@@ -164,11 +171,7 @@ void RconNetworkLoop::StartRead(const ClientHandle& client) {
             } else {
                 const auto now = Clock::now();
                 client->lastReceived = now;
-                auto commands =
-                    client->session->Receive(std::string_view(client->input.data(), got), now);
-                for (RconSessionCommand& command : commands) {
-                    queue_.Push({client->id, command.sequence, std::move(command.text)});
-                }
+                Decode(client, std::string_view(client->input.data(), got), now);
             }
             Update();
         });
@@ -199,6 +202,9 @@ void RconNetworkLoop::ArmTimer(Clock::time_point now) {
         if (!earliest || at < *earliest) earliest = at;
     };
     for (const ClientHandle& client : clients_) {
+        if (!client->session->Authenticated()) {
+            consider(client->connectedAt + options_.authTimeout);
+        }
         if (client->session->Outstanding() == 0) {
             consider(client->lastReceived + options_.idleTimeout);
         }
@@ -214,10 +220,29 @@ void RconNetworkLoop::ArmTimer(Clock::time_point now) {
     });
 }
 
-bool RconNetworkLoop::WantsInput(const Client& client) const {
-    return !client.peerClosed && !client.failed && !client.session->Finishing() &&
-           !client.session->Broken() && client.session->Outstanding() < kMaxOutstandingRequests &&
-           client.outgoingBytes < kMaxQueuedOutputBytes;
+// A finishing client is still read, only to notice at once when it goes away.
+bool RconNetworkLoop::WantsInput(const Client& client, std::size_t totalQueued) const {
+    const RconSession& session = *client.session;
+    if (client.peerClosed || client.failed || session.Broken()) return false;
+    return session.Finishing() || session.Outstanding() < Allowed(client, totalQueued);
+}
+
+// How many requests may be outstanding, checked before each packet is taken in.
+std::size_t RconNetworkLoop::Allowed(const Client& client, std::size_t totalQueued) const {
+    const std::size_t queued = client.outgoingBytes + client.session->QueuedBytes();
+    if (queued >= options_.maxQueuedOutputBytes) return 0;
+    if (totalQueued >= options_.maxTotalQueuedOutputBytes) {
+        return queued == 0 && client.session->Outstanding() == 0 ? 1 : 0;
+    }
+    return options_.maxOutstandingRequests;
+}
+
+std::size_t RconNetworkLoop::TotalQueued() const {
+    std::size_t total = 0;
+    for (const ClientHandle& client : clients_) {
+        total += client->outgoingBytes + client->session->QueuedBytes();
+    }
+    return total;
 }
 
 void RconNetworkLoop::DeliverReplies() {
@@ -254,7 +279,11 @@ std::optional<std::string> RconNetworkLoop::CloseReason(const Client& client,
     if (session.Broken()) return "protocol error";
     const bool drained = session.Outstanding() == 0 && client.outgoing.empty();
     if (session.Finishing() && drained) return "authentication failed";
-    if (client.peerClosed && drained) return "client disconnected";
+    // Answers held back for a wrong password are owed to nobody once the client has gone.
+    if (client.peerClosed && (drained || session.Finishing())) return "client disconnected";
+    if (!session.Authenticated() && now - client.connectedAt >= options_.authTimeout) {
+        return "authentication timeout";
+    }
     if (session.Outstanding() == 0 && now - client.lastReceived >= options_.idleTimeout) {
         return "idle timeout";
     }

@@ -56,6 +56,7 @@ class RconNetworkLoop {
         std::deque<std::string> outgoing;
         std::size_t outgoingBytes = 0;
         std::array<char, kReadChunkBytes> input{};
+        Clock::time_point connectedAt;
         Clock::time_point lastReceived;
         bool reading = false;
         bool writing = false;
@@ -70,7 +71,10 @@ class RconNetworkLoop {
     void StartRead(const ClientHandle& client);
     void StartWrite(const ClientHandle& client);
     void ArmTimer(Clock::time_point now);
-    bool WantsInput(const Client& client) const;
+    bool WantsInput(const Client& client, std::size_t totalQueued) const;
+    std::size_t Allowed(const Client& client, std::size_t totalQueued) const;
+    std::size_t TotalQueued() const;
+    void Decode(const ClientHandle& client, std::string_view bytes, Clock::time_point now);
     void DeliverReplies();
     void Reap(Clock::time_point now);
     std::optional<std::string> CloseReason(const Client& client, Clock::time_point now) const;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "RconCommandQueue.h"
+#include "RconLogText.h"
 #include "RconNetworkLoop.h"
 
 namespace txl::devserver {
@@ -60,7 +61,8 @@ std::size_t RconServer::ProcessPending() {
         if (!failure.empty()) {
             reply = "error: " + failure;
             if (log_) {
-                log_("rcon: command '" + command.text + "' failed: " + failure);
+                log_("rcon: command '" + EscapeForLog(command.text) +
+                     "' failed: " + EscapeForLog(failure));
             }
         }
         // After Stop() nobody sends replies, so they are simply dropped.

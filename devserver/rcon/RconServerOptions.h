@@ -21,7 +21,15 @@ struct RconServerOptions {
     bool emptyResponsePreamble = false;
     // Milliseconds so tests can use short ones; seconds convert implicitly.
     std::chrono::milliseconds idleTimeout{std::chrono::seconds(300)};
+    // From connect to a right password, whatever the client sends meanwhile: silent or trickling
+    // clients must not hold slots for the whole idle timeout.
+    std::chrono::milliseconds authTimeout{std::chrono::seconds(5)};
     std::size_t maxConnections = 16;
+    // Past either limit a client's further requests wait unread until its answers have gone out.
+    std::size_t maxOutstandingRequests = 64;
+    std::size_t maxQueuedOutputBytes = std::size_t{1} << 20;
+    // Over all clients; past it only clients with nothing queued get one request in at a time.
+    std::size_t maxTotalQueuedOutputBytes = std::size_t{16} << 20;
     RconAuthThrottleOptions authThrottle;
 };
 

@@ -30,15 +30,15 @@ RconSession::RconSession(std::string host, std::string label, const RconServerOp
       throttle_(throttle),
       log_(log) {}
 
-std::vector<RconSessionCommand> RconSession::Receive(std::string_view bytes,
-                                                     Clock::time_point now) {
+std::vector<RconSessionCommand> RconSession::Receive(std::string_view bytes, Clock::time_point now,
+                                                     std::size_t allowed) {
     std::vector<RconSessionCommand> commands;
     if (broken_ || finishing_) {
         return commands;
     }
     input_.append(bytes);
     std::size_t offset = 0;
-    while (!broken_ && !finishing_) {
+    while (!broken_ && !finishing_ && slots_.size() < allowed) {
         const RconDecodeResult result = DecodeRconPacket(std::string_view(input_).substr(offset));
         if (result.status == RconDecodeStatus::NeedMoreData) {
             break;
@@ -73,21 +73,24 @@ void RconSession::Handle(const RconPacket& packet, Clock::time_point now,
         commands.push_back({slot.sequence, packet.body});
     } else if (packet.type == kRconResponseValue) {
         Slot& slot = AddSlot(now);
-        slot.packets.push_back(EncodeRconPacket({packet.id, kRconResponseValue, ""}));
-        slot.packets.push_back(EncodeRconPacket({packet.id, kRconResponseValue, kTerminatorBody}));
+        AddPacket(slot, EncodeRconPacket({packet.id, kRconResponseValue, ""}));
+        AddPacket(slot, EncodeRconPacket({packet.id, kRconResponseValue, kTerminatorBody}));
     } else {
         Break("unknown packet type " + std::to_string(packet.type));
     }
 }
 
 void RconSession::HandleAuth(const RconPacket& packet, Clock::time_point now) {
-    const auto delay = throttle_.DelayFor(host_, now);
     const bool accepted = SamePassword(packet.body, options_.password);
+    // Only wrong answers wait: others' guesses from the same address must not hold up the
+    // administrator.
+    const auto delay =
+        accepted ? std::chrono::milliseconds::zero() : throttle_.DelayFor(host_, now);
     Slot& slot = AddSlot(now + delay);
     if (options_.emptyResponsePreamble) {
-        slot.packets.push_back(EncodeRconPacket({packet.id, kRconResponseValue, ""}));
+        AddPacket(slot, EncodeRconPacket({packet.id, kRconResponseValue, ""}));
     }
-    slot.packets.push_back(EncodeRconPacket({accepted ? packet.id : -1, kRconAuthResponse, ""}));
+    AddPacket(slot, EncodeRconPacket({accepted ? packet.id : -1, kRconAuthResponse, ""}));
     if (accepted) {
         throttle_.RecordSuccess(host_);
         authenticated_ = true;
@@ -110,7 +113,7 @@ void RconSession::Complete(uint64_t sequence, std::string_view reply) {
             continue;
         }
         for (const std::string& body : SplitRconReply(reply)) {
-            slot.packets.push_back(EncodeRconPacket({slot.requestId, kRconResponseValue, body}));
+            AddPacket(slot, EncodeRconPacket({slot.requestId, kRconResponseValue, body}));
         }
         slot.waitingForGame = false;
         return;
@@ -121,6 +124,7 @@ std::vector<std::string> RconSession::TakeReadyPackets(Clock::time_point now) {
     std::vector<std::string> packets;
     while (!slots_.empty() && !slots_.front().waitingForGame && slots_.front().readyAt <= now) {
         for (std::string& packet : slots_.front().packets) {
+            queuedBytes_ -= packet.size();
             packets.push_back(std::move(packet));
         }
         slots_.pop_front();
@@ -148,6 +152,11 @@ RconSession::Slot& RconSession::AddSlot(Clock::time_point readyAt) {
     slot.sequence = nextSequence_++;
     slot.readyAt = readyAt;
     return slot;
+}
+
+void RconSession::AddPacket(Slot& slot, std::string packet) {
+    queuedBytes_ += packet.size();
+    slot.packets.push_back(std::move(packet));
 }
 
 }  // namespace txl::devserver

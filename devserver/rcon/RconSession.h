@@ -29,14 +29,19 @@ class RconSession {
     RconSession(std::string host, std::string label, const RconServerOptions& options,
                 RconAuthThrottle& throttle, const RconLogger& log);
 
-    // Returns commands for the game thread, in arrival order.
-    std::vector<RconSessionCommand> Receive(std::string_view bytes, Clock::time_point now);
+    // Returns commands for the game thread, in arrival order. Decoding stops once `allowed`
+    // requests are outstanding; the rest stays buffered for a later call (bytes may be empty).
+    std::vector<RconSessionCommand> Receive(std::string_view bytes, Clock::time_point now,
+                                            std::size_t allowed);
     void Complete(uint64_t sequence, std::string_view reply);
     // Encoded packets whose turn has come, each to be written on its own.
     std::vector<std::string> TakeReadyPackets(Clock::time_point now);
 
     std::optional<Clock::time_point> NextDeadline() const;
     std::size_t Outstanding() const { return slots_.size(); }
+    // Encoded answers held in line, not yet taken.
+    std::size_t QueuedBytes() const { return queuedBytes_; }
+    bool Authenticated() const { return authenticated_; }
     // A protocol violation: drop the connection without further answers.
     bool Broken() const { return broken_; }
     // Nothing more will be read; the connection ends once the queued answers are out.
@@ -56,6 +61,7 @@ class RconSession {
     void HandleAuth(const RconPacket& packet, Clock::time_point now);
     void Break(const std::string& reason);
     Slot& AddSlot(Clock::time_point readyAt);
+    void AddPacket(Slot& slot, std::string packet);
 
     std::string host_;
     std::string label_;
@@ -68,6 +74,7 @@ class RconSession {
     bool broken_ = false;
     bool finishing_ = false;
     uint64_t nextSequence_ = 0;
+    std::size_t queuedBytes_ = 0;
     std::deque<Slot> slots_;
 };
 

@@ -137,6 +137,18 @@ TEST_F(DevServerCommand, ConfigWriteReplacesOnlyTheFolderConfigAsGiven) {
     EXPECT_EQ(txltest::ReadTextFile(folder_.Path() / "config.json"),
               "{\"Enabled\": false, broken\n");
     EXPECT_EQ(Run("config show").reply, "{\"Enabled\": false, broken");
+    // A stray quote is broken text too, and stays as typed.
+    EXPECT_TRUE(Run("config write {\"Enabled\": \"fal").ok);
+    EXPECT_EQ(Run("config show").reply, "{\"Enabled\": \"fal");
+    EXPECT_FALSE(Run("config show \"x").ok);
+}
+
+TEST_F(DevServerCommand, TrailingLineEndsAreNotPartOfTheCommand) {
+    EXPECT_EQ(Run("help\r\n").reply, Run("help").reply);
+    EXPECT_TRUE(Run("HELP \r\n").ok);
+    EXPECT_TRUE(Run("\r\n").reply.empty());
+    EXPECT_TRUE(Run("config write {}\r\n").ok);
+    EXPECT_EQ(Run("config show").reply, "{}");
 }
 
 }  // namespace

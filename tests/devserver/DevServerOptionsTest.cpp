@@ -17,18 +17,21 @@ TEST(DevServerOptions, ReadsEveryOption) {
     EXPECT_EQ(none.pluginDir, std::filesystem::path(TXL_PLUGIN_DIR));
     EXPECT_FALSE(none.world || none.script || none.rconPort);
     EXPECT_EQ(none.rconBind, "127.0.0.1");
+    EXPECT_EQ(none.rconAuthTimeout, 5.0);
     EXPECT_FALSE(none.echo || none.realtime || none.noPlugin || none.help);
 
-    DevServerOptions all = ParseOptions(
-        {"--plugin-dir", "p", "--world=w.json", "--timer-interval", "0.25", "--rcon-port", "0",
-         "--rcon-bind", "::1", "--rcon-password", "-starts-with-a-dash", "--rcon-empty-preamble",
-         "--echo", "--realtime", "--no-plugin", "--print-default-world", "-h"});
+    DevServerOptions all =
+        ParseOptions({"--plugin-dir", "p", "--world=w.json", "--timer-interval", "0.25",
+                      "--rcon-port", "0", "--rcon-bind", "::1", "--rcon-password",
+                      "-starts-with-a-dash", "--rcon-empty-preamble", "--rcon-auth-timeout", "0.5",
+                      "--echo", "--realtime", "--no-plugin", "--print-default-world", "-h"});
     EXPECT_EQ(all.pluginDir, std::filesystem::path("p"));
     EXPECT_EQ(all.world, std::filesystem::path("w.json"));
     EXPECT_EQ(all.timerInterval, 0.25);
     EXPECT_EQ(all.rconPort, 0);
     EXPECT_EQ(all.rconBind, "::1");
     EXPECT_EQ(all.rconPassword, "-starts-with-a-dash");
+    EXPECT_EQ(all.rconAuthTimeout, 0.5);
     EXPECT_TRUE(all.rconEmptyPreamble && all.echo && all.realtime && all.noPlugin &&
                 all.printDefaultWorld && all.help);
 
@@ -55,6 +58,11 @@ TEST(DevServerOptions, RefusesWithAMessageNamingTheProblem) {
         {{"--rcon-password", "x"}, "RCON options need --rcon-port"},
         {{"--rcon-bind", "0.0.0.0"}, "RCON options need --rcon-port"},
         {{"--rcon-empty-preamble"}, "RCON options need --rcon-port"},
+        {{"--rcon-auth-timeout", "2"}, "RCON options need --rcon-port"},
+        {{"--rcon-port", "0", "--rcon-password", "x", "--rcon-auth-timeout", "0"},
+         "--rcon-auth-timeout: expected a positive number of seconds, got '0'"},
+        {{"--rcon-port", "0", "--rcon-password", "x", "--rcon-auth-timeout", "1e9"},
+         "--rcon-auth-timeout: at most 3600 seconds, got '1e9'"},
         {{"--script", "s.txt", "--realtime"}, "--realtime does not apply to --script"},
     };
     for (const auto& [arguments, message] : cases) {

@@ -52,9 +52,17 @@ TEST(DevServerRcon, ServesClientsThroughBadOnes) {
     ASSERT_TRUE(state.has_value());
     EXPECT_NE(state->find("\"craftQueue\": 3"), std::string::npos);
 
+    // Clients that end commands with CR/LF are understood; a client cannot write log lines.
+    EXPECT_EQ(second.Execute(16, "help\r\n").value_or("").rfind("Commands", 0), 0u);
+    first.Execute(17, "bogus\nFORGED line\r\x1b[2J");
+
     first.Execute(15, "quit");
     EXPECT_EQ(server.Wait(), 0);
     EXPECT_NE(server.Err().find("stopping: unloading the plug-in"), std::string::npos);
+    EXPECT_NE(server.Err().find("bogus\\nFORGED line\\r\\x1b[2J"), std::string::npos);
+    for (const std::string& line : txltest::Lines(server.Err())) {
+        EXPECT_NE(line.rfind("FORGED", 0), 0u) << line;
+    }
 }
 
 TEST(DevServerRcon, TerminationSignalStopsItCleanly) {
