@@ -70,7 +70,12 @@ int FuzzRconStream(const std::uint8_t* data, std::size_t size) {
         const bool authenticatedBefore = HasAuthRequest(stream.substr(0, offset), kPassword);
         const bool broken = session.Broken();
         const bool finishing = session.Finishing();
-        const auto commands = session.Receive(chunk, now);
+        // As the server does: no more requests taken than may be outstanding.
+        const std::size_t outstanding = session.Outstanding();
+        const std::size_t allowed = outstanding < options.maxOutstandingRequests
+                                        ? options.maxOutstandingRequests - outstanding
+                                        : 0;
+        const auto commands = session.Receive(chunk, now, allowed);
         // Commands only after a correct password somewhere earlier in the stream or this read.
         if (!commands.empty()) {
             TXL_FUZZ_CHECK(!broken && !finishing);

@@ -89,4 +89,14 @@ std::string DevServerChild::Err() const {
     return ReadTextFile(err_);
 }
 
+nlohmann::json FindStateItem(const nlohmann::json& state, int actor, const std::string& id) {
+    for (const auto& entry : state["actors"]) {
+        if (entry["id"] != actor) continue;
+        for (const auto& item : entry["items"]) {
+            if (item["id"] == id) return item;
+        }
+    }
+    return nullptr;
+}
+
 }  // namespace txltest

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "devserver/ChildProcess.h"
 
 namespace txltest {
@@ -46,5 +48,8 @@ class DevServerChild {
     std::filesystem::path err_;
     std::unique_ptr<ChildProcess> process_;
 };
+
+// The item `id` ("A:B") of actor `actor` in a `state` reply, or null when there is none.
+nlohmann::json FindStateItem(const nlohmann::json& state, int actor, const std::string& id);
 
 }  // namespace txltest

@@ -15,16 +15,6 @@ using txltest::ReadTextFile;
 using txltest::RunDevServerProcess;
 using txltest::WriteTextFile;
 
-nlohmann::json FindItem(const nlohmann::json& state, int actor, const std::string& id) {
-    for (const auto& entry : state["actors"]) {
-        if (entry["id"] != actor) continue;
-        for (const auto& item : entry["items"]) {
-            if (item["id"] == id) return item;
-        }
-    }
-    return nullptr;
-}
-
 class DevServerRestart : public ::testing::Test {
   protected:
     txltest::DevServerRun Run(const std::string& name, const std::string& script,
@@ -61,14 +51,14 @@ TEST_F(DevServerRestart, SavedWorldComesBackExactlyAndItsCountersGoOnCounting) {
     EXPECT_EQ(saved["timeMs"], 10000);
 
     auto before = nlohmann::json::parse(ReadTextFile(File("before.json")));
-    EXPECT_EQ(FindItem(before, 4, "4:1")["customData"][0]["floats"],
+    EXPECT_EQ(txltest::FindStateItem(before, 4, "4:1")["customData"][0]["floats"],
               nlohmann::json::parse("[1.0, 10.0, 4.0]"));
-    EXPECT_EQ(FindItem(before, 1, "1:5")["craftQueue"], 1);
+    EXPECT_EQ(txltest::FindStateItem(before, 1, "1:5")["craftQueue"], 1);
     // The second craft from the copy was a second short of done when the world was saved.
     auto later = nlohmann::json::parse(ReadTextFile(File("later.json")));
-    EXPECT_EQ(FindItem(later, 4, "4:1")["customData"][0]["floats"],
+    EXPECT_EQ(txltest::FindStateItem(later, 4, "4:1")["customData"][0]["floats"],
               nlohmann::json::parse("[1.0, 10.0, 5.0]"));
-    EXPECT_EQ(FindItem(later, 1, "1:1")["customData"][0]["floats"],
+    EXPECT_EQ(txltest::FindStateItem(later, 1, "1:1")["customData"][0]["floats"],
               nlohmann::json::parse("[1.0, 10.0, 3.0]"));
     EXPECT_EQ(later["time"], 11.0);
     for (const auto& actor : later["actors"]) EXPECT_NE(actor["id"], 2);
@@ -84,7 +74,7 @@ TEST_F(DevServerRestart, MovedBlueprintKeepsItsCounterAndSaveIsRefusedOverRemote
                                                         "error: move: item 1:3 is already in "
                                                         "actor 1's inventory"}));
     auto state = nlohmann::json::parse(ReadTextFile(File("state.json")));
-    auto bolt = FindItem(state, 1, "1:1");
+    auto bolt = txltest::FindStateItem(state, 1, "1:1");
     ASSERT_TRUE(bolt.is_object());
     EXPECT_EQ(bolt["customData"][0]["floats"], nlohmann::json::parse("[1.0, 10.0, 2.0]"));
     EXPECT_EQ(bolt["customItemId"], 7);

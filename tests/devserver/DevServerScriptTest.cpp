@@ -15,16 +15,6 @@ using txltest::ReadTextFile;
 using txltest::RunDevServerProcess;
 using txltest::WriteTextFile;
 
-nlohmann::json FindItem(const nlohmann::json& state, int actor, const std::string& id) {
-    for (const auto& entry : state["actors"]) {
-        if (entry["id"] != actor) continue;
-        for (const auto& item : entry["items"]) {
-            if (item["id"] == id) return item;
-        }
-    }
-    return nullptr;
-}
-
 bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
@@ -52,7 +42,7 @@ TEST(DevServerScript, DefaultWorldCountsCraftsToExhaustionKeepsTheBlueprintAndRe
                                                         "processor-runtime.json"}));
 
     auto world = nlohmann::json::parse(ReadTextFile(state));
-    auto blueprint = FindItem(world, 1, "1:1");
+    auto blueprint = txltest::FindStateItem(world, 1, "1:1");
     ASSERT_TRUE(blueprint.is_object()) << "the exhausted blueprint was not retained";
     EXPECT_EQ(blueprint["customItemId"], -1);
     ASSERT_EQ(blueprint["customData"].size(), 1u);
@@ -60,8 +50,8 @@ TEST(DevServerScript, DefaultWorldCountsCraftsToExhaustionKeepsTheBlueprintAndRe
     EXPECT_EQ(blueprint["customData"][0]["floats"], nlohmann::json::parse("[1.0, 10.0, 10.0]"));
     EXPECT_TRUE(Contains(blueprint["description"], "crafts remaining: 0/10 - Craft limit reached"));
     // No class limit, and an engram: neither is counted.
-    EXPECT_TRUE(FindItem(world, 1, "1:2")["customData"].empty());
-    EXPECT_TRUE(FindItem(world, 1, "1:4")["customData"].empty());
+    EXPECT_TRUE(txltest::FindStateItem(world, 1, "1:2")["customData"].empty());
+    EXPECT_TRUE(txltest::FindStateItem(world, 1, "1:4")["customData"].empty());
     // Each finished craft rolled at the capped chance; only the successes left a product.
     int products = 0;
     for (const auto& item : world["actors"][0]["items"])
