@@ -231,6 +231,9 @@ TEST_F(FailedInspection, AReadOnlyReportIsLeftAsItIs) {
 }
 
 TEST_F(FailedInspection, AReportThisProcessMayNotWriteIsLeftAsItIs) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "acting as another user needs POSIX user ids";
+#else
     if (geteuid() != 0) GTEST_SKIP() << "needs to act as another user";
     WriteEarlierReport();
     // Writable by its owner only, in a folder anyone may write; the inspection runs as another
@@ -243,6 +246,7 @@ TEST_F(FailedInspection, AReportThisProcessMayNotWriteIsLeftAsItIs) {
     chmod(scenario.folder.Path().c_str(), 0755);
     ASSERT_TRUE(ran);
     ExpectFailureKeptEarlierReport("Could not write diagnostic report");
+#endif
 }
 
 TEST(InspectCommand, ReleasesThatFailInsideDestructorsAreLoggedNotThrown) {
@@ -266,7 +270,10 @@ TEST(InspectCommand, AReportThatIsALinkIsWrittenThroughAndStaysALink) {
     InspectScenario scenario;
     txltest::PluginFolder elsewhere;
     const auto target = elsewhere.Path() / "kept-here.json";
-    std::filesystem::create_symlink(target, scenario.Report());
+    std::error_code error;
+    std::filesystem::create_symlink(target, scenario.Report(), error);
+    // Windows grants symbolic links only with a privilege, and wine makes none.
+    if (error) GTEST_SKIP() << "this system cannot create a symbolic link: " << error.message();
 
     ASSERT_TRUE(scenario.Inspect());
     ASSERT_TRUE(scenario.Inspect());
