@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "InventoryJson.h"
 #include "ItemIdText.h"
 #include "NumberText.h"
 #include "ReflectedProperty.h"
@@ -85,14 +86,8 @@ Json ActorJson(GameSession& session, int id, emu::Actor* actor) {
                      {"levels", status->NumberOfLevelUpPointsApplied[kSuccessStatus]}};
         }
     }
-    Json items = Json::array();
-    if (emu::InventoryComponent* inventory = game.InventoryOf(&actor->Object)) {
-        for (int32 i = 0; i < inventory->InventoryItems.ArrayNum; ++i) {
-            if (const emu::Item* item = inventory->InventoryItems.Data[i])
-                items.push_back(ItemJson(session, *item));
-        }
-    }
-    json["items"] = std::move(items);
+    json["items"] = InventoryJson(
+        game, actor, [&session](const emu::Item& item) { return ItemJson(session, item); });
     return json;
 }
 
