@@ -29,10 +29,11 @@ struct NewCounterEntry {
                                static_cast<unsigned long long>(capacity);
             void* grown =
                 floats.Data == nullptr
-                    ? host::Call<void*>("FMemory.Malloc(unsigned__int64,unsignedint)"_name, bytes,
-                                        0U)
-                    : host::Call<void*>("FMemory.Realloc(void*,unsigned__int64,unsignedint)"_name,
-                                        static_cast<void*>(floats.Data), bytes, 0U);
+                    ? host::Call<void*>("FMemory.Malloc(unsigned__int64,unsignedint)"_function,
+                                        bytes, 0U)
+                    : host::Call<void*>(
+                          "FMemory.Realloc(void*,unsigned__int64,unsignedint)"_function,
+                          static_cast<void*>(floats.Data), bytes, 0U);
             floats.Data = static_cast<float*>(grown);
             floats.ArrayMax = capacity;
         }
@@ -46,15 +47,15 @@ void StoreCounterRecord(UPrimalItem* item, std::int32_t maximum, std::int32_t us
     entry.AppendFloat(kCounterVersion);
     entry.AppendFloat(static_cast<float>(maximum));
     entry.AppendFloat(static_cast<float>(used));
-    host::Call<void>("UPrimalItem.SetCustomItemData(FCustomItemData&)"_name, item, &entry.Data);
+    host::Call<void>("UPrimalItem.SetCustomItemData(FCustomItemData&)"_function, item, &entry.Data);
 }
 
 bool SitsInProcessorInventory(UPrimalItem* item) {
     UObject* inventory = host::ResolveWeakReference(
-        host::Field<FWeakObjectPtr>(item, "UPrimalItem.OwnerInventory"_name));
+        host::Field<FWeakObjectPtr>(item, "UPrimalItem.OwnerInventory"_field));
     if (inventory == nullptr) return false;
     return IsProcessorCreature(
-        host::Field<UObject*>(inventory, "UActorComponent.OwnerPrivate"_name));
+        host::Field<UObject*>(inventory, "UActorComponent.OwnerPrivate"_field));
 }
 
 }  // namespace
@@ -63,8 +64,9 @@ bool AttachCounter(UPrimalItem* item, std::int32_t& maximum, std::int32_t& used)
     if (!SitsInProcessorInventory(item)) return false;
     UClass* cls = host::ClassOf(item);
     if (cls == nullptr) return false;
-    void* sparse = host::Call<void*>("UClass.GetSparseClassData(EGetSparseClassDataMethod)"_name,
-                                     cls, EGetSparseClassDataMethod::CreateIfNull);
+    void* sparse =
+        host::Call<void*>("UClass.GetSparseClassData(EGetSparseClassDataMethod)"_function, cls,
+                          EGetSparseClassDataMethod::CreateIfNull);
     const PluginState& state = State();
     const FItemNetID id = ItemIdOf(item);
     // Reused: an unlimited blueprint in a processor looks its key up at every refresh.
@@ -75,14 +77,14 @@ bool AttachCounter(UPrimalItem* item, std::int32_t& maximum, std::int32_t& used)
     if (sparse == nullptr) return false;
 
     const auto native = host::Field<std::int32_t>(
-        sparse, "FPrimalItemSparseClassData.BlueprintAllowMaxCraftings"_name);
+        sparse, "FPrimalItemSparseClassData.BlueprintAllowMaxCraftings"_field);
     if (native < 1 && !adopted) return false;
     const std::int32_t newMaximum =
         native > 0 ? std::min(native, state.MaxCrafts) : state.MaxCrafts;
     const std::int32_t newUsed = adopted ? std::clamp(adoption->second, 0, newMaximum) : 0;
 
     StoreCounterRecord(item, newMaximum, newUsed);
-    host::Field<std::int32_t>(item, "UPrimalItem.CustomItemID"_name) = newMaximum - newUsed - 1;
+    host::Field<std::int32_t>(item, "UPrimalItem.CustomItemID"_field) = newMaximum - newUsed - 1;
     if (state.Config.DebugLogging) {
         Log().info("TXL counter attached: {}:{} {}/{}", id.ItemID1, id.ItemID2, newUsed,
                    newMaximum);

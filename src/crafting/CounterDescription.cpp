@@ -37,11 +37,11 @@ std::wstring_view Decimal(std::int32_t value, Digits& digits) {
 // A view into the item's own buffers, which nothing changes until the description is replaced.
 std::wstring_view DescriptionBase(UPrimalItem* item) {
     std::wstring_view text =
-        host::Characters(host::Field<FString>(item, "UPrimalItem.CustomItemDescription"_name));
+        host::Characters(host::Field<FString>(item, "UPrimalItem.CustomItemDescription"_field));
     const std::size_t cut = std::min(text.find(kRemainingMarker), text.find(kUsedMarker));
     if (cut != std::wstring_view::npos) return text.substr(0, cut);
     if (text.empty())
-        return host::Characters(host::Field<FString>(item, "UPrimalItem.ItemDescription"_name));
+        return host::Characters(host::Field<FString>(item, "UPrimalItem.ItemDescription"_field));
     return text;
 }
 
@@ -93,9 +93,9 @@ bool RewriteCounterDescription(UPrimalItem* item, std::int32_t maximum, std::int
     }
 
     // Lengths are explicit throughout: the text may hold U+0000.
-    FString& current = host::Field<FString>(item, "UPrimalItem.CustomItemDescription"_name);
+    FString& current = host::Field<FString>(item, "UPrimalItem.CustomItemDescription"_field);
     if (pieces.Equals(host::Characters(current)) &&
-        !host::ReadFlag(item, "UPrimalItem.bHideCustomDescription"_name)) {
+        !host::ReadFlag(item, "UPrimalItem.bHideCustomDescription"_flag)) {
         return false;
     }
     // Joined before the old buffer goes: the base may be a view into it.
@@ -105,8 +105,8 @@ bool RewriteCounterDescription(UPrimalItem* item, std::int32_t maximum, std::int
     fresh.Get().AssignRange(joined.data(), static_cast<int>(joined.size()));
     // The old buffer moves into `fresh`, which releases it.
     std::swap(current, fresh.Get());
-    host::WriteFlag(item, "UPrimalItem.bHideCustomDescription"_name, false);
-    host::WriteFlag(item, "UPrimalItem.bForceAllowCustomItemDescription"_name, true);
+    host::WriteFlag(item, "UPrimalItem.bHideCustomDescription"_flag, false);
+    host::WriteFlag(item, "UPrimalItem.bForceAllowCustomItemDescription"_flag, true);
     return true;
 }
 

@@ -11,8 +11,8 @@ namespace txl {
 namespace crafting {
 
 bool IsCountedBlueprint(UPrimalItem* item) {
-    return item != nullptr && host::ReadFlag(item, "UPrimalItem.bIsBlueprint"_name) &&
-           !host::ReadFlag(item, "UPrimalItem.bIsEngram"_name);
+    return item != nullptr && host::ReadFlag(item, "UPrimalItem.bIsBlueprint"_flag) &&
+           !host::ReadFlag(item, "UPrimalItem.bIsEngram"_flag);
 }
 
 int32 FindCustomEntry(UPrimalItem* item, std::string_view name) {
@@ -20,7 +20,7 @@ int32 FindCustomEntry(UPrimalItem* item, std::string_view name) {
     // may grow (and so move) the array.
     for (int32 i = 0;; ++i) {
         auto& entries =
-            host::Field<TArray<FCustomItemData>>(item, "UPrimalItem.CustomItemDatas"_name);
+            host::Field<TArray<FCustomItemData>>(item, "UPrimalItem.CustomItemDatas"_field);
         if (entries.Data == nullptr || i >= entries.ArrayNum) return -1;
         FName entryName = entries.Data[i].CustomDataName;
         if (host::NameEquals(entryName, name)) return i;
@@ -29,7 +29,7 @@ int32 FindCustomEntry(UPrimalItem* item, std::string_view name) {
 
 FCustomItemData* CustomEntryAt(UPrimalItem* item, int32 index) {
     if (index < 0) return nullptr;
-    auto& entries = host::Field<TArray<FCustomItemData>>(item, "UPrimalItem.CustomItemDatas"_name);
+    auto& entries = host::Field<TArray<FCustomItemData>>(item, "UPrimalItem.CustomItemDatas"_field);
     if (entries.Data == nullptr || index >= entries.ArrayNum) return nullptr;
     return &entries.Data[index];
 }
@@ -46,7 +46,7 @@ bool IsValidCounterRecord(const FCustomItemData& entry) {
 }
 
 FItemNetID ItemIdOf(UPrimalItem* item) {
-    return host::Field<FItemNetID>(item, "UPrimalItem.ItemID"_name);
+    return host::Field<FItemNetID>(item, "UPrimalItem.ItemID"_field);
 }
 
 void WriteBlueprintKey(const FItemNetID& id, std::string& out) {

@@ -50,7 +50,7 @@ enum class Refresh { Unchanged, Changed, Refused };
 Refresh RefreshCounter(UPrimalItem* item);
 
 std::int32_t& NativeCount(UPrimalItem* item) {
-    return host::Field<std::int32_t>(item, "UPrimalItem.CustomItemID"_name);
+    return host::Field<std::int32_t>(item, "UPrimalItem.CustomItemID"_field);
 }
 
 // A shared copy holds its source's record, native count and description.
@@ -58,14 +58,14 @@ Refresh MirrorSource(UPrimalItem* copy, UPrimalItem* source) {
     if (RefreshCounter(source) == Refresh::Refused) return Refresh::Refused;
     FCustomItemData* entry = FindCounterEntry(source);
     if (entry == nullptr) return Refresh::Unchanged;
-    host::Call<void>("UPrimalItem.SetCustomItemData(FCustomItemData&)"_name, copy, entry);
+    host::Call<void>("UPrimalItem.SetCustomItemData(FCustomItemData&)"_function, copy, entry);
     NativeCount(copy) = NativeCount(source);
     auto text =
-        host::Characters(host::Field<FString>(source, "UPrimalItem.CustomItemDescription"_name));
-    host::Field<FString>(copy, "UPrimalItem.CustomItemDescription"_name)
+        host::Characters(host::Field<FString>(source, "UPrimalItem.CustomItemDescription"_field));
+    host::Field<FString>(copy, "UPrimalItem.CustomItemDescription"_field)
         .AssignRange(text.data(), static_cast<int>(text.size()));
-    host::WriteFlag(copy, "UPrimalItem.bHideCustomDescription"_name, false);
-    host::WriteFlag(copy, "UPrimalItem.bForceAllowCustomItemDescription"_name, true);
+    host::WriteFlag(copy, "UPrimalItem.bHideCustomDescription"_flag, false);
+    host::WriteFlag(copy, "UPrimalItem.bForceAllowCustomItemDescription"_flag, true);
     return Refresh::Changed;
 }
 

@@ -29,14 +29,14 @@ bool Enabled() {
 }
 
 void AnnounceItem(UPrimalItem* item) {
-    host::Call<void>("UPrimalItem.UpdatedItem(bool,bool)"_name, item, false, false);
+    host::Call<void>("UPrimalItem.UpdatedItem(bool,bool)"_function, item, false, false);
 }
 
 // Refreshes the counter and stops crafting from a used-up blueprint; true when refused.
 bool RefuseExhaustedCraft(UPrimalItem* item) {
     RefreshBlueprintCounter(item);
     if (!IsBlueprintExhausted(item)) return false;
-    host::Call<void>("UPrimalItem.StopCraftingRepairing(bool)"_name, item, false);
+    host::Call<void>("UPrimalItem.StopCraftingRepairing(bool)"_function, item, false);
     return true;
 }
 
@@ -64,7 +64,7 @@ CountedCraft PrepareCraft(UPrimalItem* item) {
     // The game's craft may remove either item; both are found again through these.
     craft.SourceReference = host::MakeWeakReference(reinterpret_cast<UObject*>(craft.Source));
     craft.ItemReference = host::MakeWeakReference(reinterpret_cast<UObject*>(item));
-    host::Field<std::int32_t>(item, "UPrimalItem.CustomItemID"_name) =
+    host::Field<std::int32_t>(item, "UPrimalItem.CustomItemID"_field) =
         craft.Maximum - craft.Used - 1;
     return craft;
 }
@@ -104,7 +104,7 @@ int ClampToCounter(UPrimalItem* item, UPrimalItem* source, int answer) {
     std::int32_t maximum = 0;
     std::int32_t used = 0;
     if (!ReadCounter(source, maximum, used)) return answer;
-    const auto queued = host::Field<uint16>(item, "UPrimalItem.CraftQueue"_name);
+    const auto queued = host::Field<uint16>(item, "UPrimalItem.CraftQueue"_field);
     const std::int64_t available =
         std::max<std::int64_t>(static_cast<std::int64_t>(maximum) - queued - used, 0);
     if (answer < 0) return static_cast<int>(available);
@@ -120,11 +120,11 @@ bool RetainExhaustedBlueprint(UPrimalInventoryComponent* inventory, const FItemN
     if (host::ResolveWeakReference(FinishingSourceReference) !=
         reinterpret_cast<UObject*>(finishing))
         return false;
-    const auto& owner = host::Field<FWeakObjectPtr>(finishing, "UPrimalItem.OwnerInventory"_name);
+    const auto& owner = host::Field<FWeakObjectPtr>(finishing, "UPrimalItem.OwnerInventory"_field);
     if (host::ResolveWeakReference(owner) != reinterpret_cast<UObject*>(inventory)) return false;
     const FItemNetID own = crafting::ItemIdOf(finishing);
     if (own.ItemID1 != id->ItemID1 || own.ItemID2 != id->ItemID2) return false;
-    if (host::Field<std::int32_t>(finishing, "UPrimalItem.CustomItemID"_name) >= 0) return false;
+    if (host::Field<std::int32_t>(finishing, "UPrimalItem.CustomItemID"_field) >= 0) return false;
     std::int32_t maximum = 0;
     std::int32_t used = 0;
     if (!ReadCounter(finishing, maximum, used) || maximum < 1) return false;

@@ -10,9 +10,9 @@ namespace {
 
 bool IsStorageContainer(UObject* object) {
     auto* containerClass =
-        host::Call<UClass*>("APrimalStructureItemContainer.GetPrivateStaticClass()"_name);
+        host::Call<UClass*>("APrimalStructureItemContainer.GetPrivateStaticClass()"_function);
     for (auto* s = reinterpret_cast<UStruct*>(host::ClassOf(object)); s != nullptr;
-         s = host::Field<UStruct*>(s, "UStruct.SuperStruct"_name)) {
+         s = host::Field<UStruct*>(s, "UStruct.SuperStruct"_field)) {
         if (reinterpret_cast<UClass*>(s) == containerClass) return true;
     }
     return false;
@@ -29,7 +29,7 @@ bool HasItemId(UPrimalItem* candidate, float first, float second) {
 // almost every item.
 UPrimalItem* FindSharedSource(UObject* inventory, UPrimalItem* copy, float first, float second) {
     const auto& items = host::Field<TArray<UPrimalItem*>>(
-        inventory, "UPrimalInventoryComponent.InventoryItems"_name);
+        inventory, "UPrimalInventoryComponent.InventoryItems"_field);
     if (items.Data == nullptr) return nullptr;
     UPrimalItem* match = nullptr;
     for (int32 i = 0; i < items.ArrayNum; ++i) {
@@ -61,8 +61,8 @@ UPrimalItem* ResolveSourceBlueprint(UPrimalItem* item) {
     UObject* structure = objects.Data[0];
 
     if (!IsStorageContainer(structure)) return nullptr;
-    auto* inventory =
-        host::Field<UObject*>(structure, "APrimalStructureItemContainer.MyInventoryComponent"_name);
+    auto* inventory = host::Field<UObject*>(
+        structure, "APrimalStructureItemContainer.MyInventoryComponent"_field);
     if (inventory == nullptr || !std::isfinite(first) || !std::isfinite(second)) return nullptr;
     return FindSharedSource(inventory, item, first, second);
 }

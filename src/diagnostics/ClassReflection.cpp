@@ -22,7 +22,7 @@ std::uint64_t AddressOf(const void* object) {
 }
 
 std::string FieldName(const FField* field) {
-    return host::NameText(host::Field<FName>(field, "FField.NamePrivate"_name));
+    return host::NameText(host::Field<FName>(field, "FField.NamePrivate"_field));
 }
 
 // "<form>:<owner>.<name>", the text a reference names its target by.
@@ -34,16 +34,16 @@ std::string Label(const char* form, const std::string& owner, const std::string&
 
 nlohmann::json FieldRecord(const FField* property, const std::string& name) {
     return {{"name", name},
-            {"offset", host::Field<int32>(property, "FProperty.Offset_Internal"_name)},
-            {"size", host::Field<int32>(property, "FProperty.ElementSize"_name)}};
+            {"offset", host::Field<int32>(property, "FProperty.Offset_Internal"_field)},
+            {"size", host::Field<int32>(property, "FProperty.ElementSize"_field)}};
 }
 
 // Labels every property of `owner` and hands each to `visit`, in list order.
 template <typename Visit>
 void WalkProperties(const void* owner, const char* form, const std::string& ownerName,
                     ReflectionLabels& labels, Visit visit) {
-    for (auto* p = host::Field<FField*>(owner, "UStruct.ChildProperties"_name); p != nullptr;
-         p = host::Field<FField*>(p, "FField.Next"_name)) {
+    for (auto* p = host::Field<FField*>(owner, "UStruct.ChildProperties"_field); p != nullptr;
+         p = host::Field<FField*>(p, "FField.Next"_field)) {
         std::string name = FieldName(p);
         labels.insert_or_assign(AddressOf(p), Label(form, ownerName, name));
         visit(p, name);
@@ -58,8 +58,8 @@ void CaptureStruct(UStruct* owner, nlohmann::json& record, ReflectionLabels& lab
                    [&](const FField* property, const std::string& name) {
                        if (listed) record["properties"].push_back(FieldRecord(property, name));
                    });
-    for (auto* child = host::Field<UField*>(owner, "UStruct.Children"_name); child != nullptr;
-         child = host::Field<UField*>(child, "UField.Next"_name)) {
+    for (auto* child = host::Field<UField*>(owner, "UStruct.Children"_field); child != nullptr;
+         child = host::Field<UField*>(child, "UField.Next"_field)) {
         labels.insert_or_assign(AddressOf(child),
                                 Label("function", ownerName, host::ObjectName(child)));
         if (listed && host::ClassNameOf(child) == kFunctionClass) {
@@ -70,7 +70,7 @@ void CaptureStruct(UStruct* owner, nlohmann::json& record, ReflectionLabels& lab
 
 nlohmann::json CaptureFunction(UFunction* function, ReflectionLabels& labels) {
     const std::string name = host::ObjectName(function);
-    const auto& script = host::Field<TArray<std::uint8_t>>(function, "UStruct.Script"_name);
+    const auto& script = host::Field<TArray<std::uint8_t>>(function, "UStruct.Script"_field);
     nlohmann::json record{{"name", name},
                           {"bytes", script.ArrayNum},
                           {"locals", nlohmann::json::array()},
@@ -94,7 +94,7 @@ nlohmann::json CaptureClassReflection(UClass* cls) {
     ReflectionLabels labels;
     CapturedFunctions functions;
     for (auto* owner = reinterpret_cast<UStruct*>(cls); owner != nullptr;
-         owner = host::Field<UStruct*>(owner, "UStruct.SuperStruct"_name)) {
+         owner = host::Field<UStruct*>(owner, "UStruct.SuperStruct"_field)) {
         CaptureStruct(owner, record, labels, functions);
     }
     // In capture order: a script sees the locals of its own and earlier functions only.

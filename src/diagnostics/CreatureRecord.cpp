@@ -30,9 +30,9 @@ void AddSuccessValues(UPrimalCharacterStatusComponent* status, nlohmann::json& r
     record["effectiveSuccess"] =
         Success(host::Call<float>(State().Hooks[kCurrentStatusHook].Symbol, status, kSuccess));
     record["maximumSuccess"] =
-        Success(SuccessElement(status, "UPrimalCharacterStatusComponent.MaxStatusValues"_name));
+        Success(SuccessElement(status, "UPrimalCharacterStatusComponent.MaxStatusValues"_field));
     record["replicatedMaximumSuccess"] = Success(SuccessElement(
-        status, "UPrimalCharacterStatusComponent.ReplicatedGlobalMaxStatusValues"_name));
+        status, "UPrimalCharacterStatusComponent.ReplicatedGlobalMaxStatusValues"_field));
 }
 
 // Only reads the cache: the report never starts a discovery of its own.
@@ -51,13 +51,13 @@ void AddLayoutValues(UObject* creature, nlohmann::json& record) {
 
 void AddItems(UObject* creature, nlohmann::json& items) {
     auto* inventory = host::Field<UPrimalInventoryComponent*>(
-        creature, "APrimalCharacter.MyInventoryComponent"_name);
+        creature, "APrimalCharacter.MyInventoryComponent"_field);
     if (inventory == nullptr) return;
     const auto& slots = host::Field<TArray<UPrimalItem*>>(
-        inventory, "UPrimalInventoryComponent.InventoryItems"_name);
+        inventory, "UPrimalInventoryComponent.InventoryItems"_field);
     for (int32 i = 0; i < slots.ArrayNum; ++i) {
         UPrimalItem* item = slots.Data[i];
-        if (item == nullptr || host::ReadFlag(item, "UPrimalItem.bIsEngram"_name)) continue;
+        if (item == nullptr || host::ReadFlag(item, "UPrimalItem.bIsEngram"_flag)) continue;
         items.push_back(DescribeInventoryItem(item));
     }
 }
@@ -67,7 +67,7 @@ void AddItems(UObject* creature, nlohmann::json& items) {
 nlohmann::json DescribeProcessorCreature(UObject* creature, const std::string& className) {
     nlohmann::json record{{"class", className}, {"items", nlohmann::json::array()}};
     auto* status = host::Field<UPrimalCharacterStatusComponent*>(
-        creature, "APrimalCharacter.MyCharacterStatusComponent"_name);
+        creature, "APrimalCharacter.MyCharacterStatusComponent"_field);
     if (status != nullptr) AddSuccessValues(status, record);
     // After the status reads: an entry the detour created while enforcing is seen here.
     AddLayoutValues(creature, record);

@@ -31,11 +31,12 @@ class ActorArray {
 }  // namespace
 
 std::string SerialiseInspectionReport(UWorld* world) {
-    auto* creatureClass = host::Call<UClass*>("APrimalDinoCharacter.GetPrivateStaticClass()"_name);
+    auto* creatureClass =
+        host::Call<UClass*>("APrimalDinoCharacter.GetPrivateStaticClass()"_function);
     ActorArray actors;
     host::Call<void>(
         "UGameplayStatics.GetAllActorsOfClass(UObject*,TSubclassOf<AActor>,TArray<AActor*,"
-        "TSizedDefaultAllocator<32>>&)"_name,
+        "TSizedDefaultAllocator<32>>&)"_function,
         reinterpret_cast<UObject*>(world), creatureClass, &actors.Get());
     nlohmann::json classes = nlohmann::json::object();
     ReportText text;

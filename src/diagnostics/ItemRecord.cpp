@@ -11,24 +11,25 @@ namespace {
 
 std::int32_t MaxCraftings(UPrimalItem* item) {
     // The game declares the sparse data untyped; it is called through exactly that type.
-    void* sparse = host::Call<void*>("UClass.GetSparseClassData(EGetSparseClassDataMethod)"_name,
-                                     host::ClassOf(item), EGetSparseClassDataMethod::CreateIfNull);
+    void* sparse =
+        host::Call<void*>("UClass.GetSparseClassData(EGetSparseClassDataMethod)"_function,
+                          host::ClassOf(item), EGetSparseClassDataMethod::CreateIfNull);
     if (sparse == nullptr) return -1;
     return host::Field<std::int32_t>(sparse,
-                                     "FPrimalItemSparseClassData.BlueprintAllowMaxCraftings"_name);
+                                     "FPrimalItemSparseClassData.BlueprintAllowMaxCraftings"_field);
 }
 
 }  // namespace
 
 nlohmann::json DescribeInventoryItem(UPrimalItem* item) {
-    const FItemNetID id = host::Field<FItemNetID>(item, "UPrimalItem.ItemID"_name);
-    const auto customItemId = host::Field<std::int32_t>(item, "UPrimalItem.CustomItemID"_name);
-    const float durability = host::Field<float>(item, "UPrimalItem.ItemDurability"_name);
+    const FItemNetID id = host::Field<FItemNetID>(item, "UPrimalItem.ItemID"_field);
+    const auto customItemId = host::Field<std::int32_t>(item, "UPrimalItem.CustomItemID"_field);
+    const float durability = host::Field<float>(item, "UPrimalItem.ItemDurability"_field);
     return {
-        {"blueprint", host::ReadFlag(item, "UPrimalItem.bIsBlueprint"_name)},
+        {"blueprint", host::ReadFlag(item, "UPrimalItem.bIsBlueprint"_flag)},
         {"class", host::ClassNameOf(item)},
         {"description",
-         host::ToUtf8(host::Field<FString>(item, "UPrimalItem.CustomItemDescription"_name))},
+         host::ToUtf8(host::Field<FString>(item, "UPrimalItem.CustomItemDescription"_field))},
         {"durability", static_cast<double>(durability)},
         {"id1", id.ItemID1},
         {"id2", id.ItemID2},

@@ -9,7 +9,7 @@ namespace {
 
 // FName.ToString into `text`, whose buffer the engine allocates and `text` releases.
 std::wstring_view EngineNameText(const FName& name, EngineString& text) {
-    Call<void>("FName.ToString(FString&)"_name, &name, &text.Get());
+    Call<void>("FName.ToString(FString&)"_function, &name, &text.Get());
     return Characters(text.Get());
 }
 
@@ -59,24 +59,24 @@ std::string NameText(const FName& name) {
 
 FName MakeName(const std::string& text) {
     FName name;
-    Call<void>("FName.FName(char*,EFindName)"_name, &name, text.c_str(), FNAME_Add);
+    Call<void>("FName.FName(char*,EFindName)"_function, &name, text.c_str(), FNAME_Add);
     return name;
 }
 
 std::string ObjectName(const void* object) {
-    return NameText(Field<FName>(object, "UObjectBase.NamePrivate"_name));
+    return NameText(Field<FName>(object, "UObjectBase.NamePrivate"_field));
 }
 
 void ReadObjectName(const void* object, ShortText& out) {
-    ReadNameText(Field<FName>(object, "UObjectBase.NamePrivate"_name), out);
+    ReadNameText(Field<FName>(object, "UObjectBase.NamePrivate"_field), out);
 }
 
 bool ObjectNameEquals(const void* object, std::string_view text) {
-    return NameEquals(Field<FName>(object, "UObjectBase.NamePrivate"_name), text);
+    return NameEquals(Field<FName>(object, "UObjectBase.NamePrivate"_field), text);
 }
 
 UClass* ClassOf(const void* object) {
-    return Field<UClass*>(object, "UObjectBase.ClassPrivate"_name);
+    return Field<UClass*>(object, "UObjectBase.ClassPrivate"_field);
 }
 
 std::string ClassNameOf(const void* object) {

@@ -10,7 +10,7 @@
 namespace txl::host {
 
 void ReleaseBuffer(void* data) {
-    if (data != nullptr) Call<void>("FMemory.Free(void*)"_name, data);
+    if (data != nullptr) Call<void>("FMemory.Free(void*)"_function, data);
 }
 
 EngineString::EngineString(const std::wstring& text) : value_(text.c_str()) {}

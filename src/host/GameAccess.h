@@ -6,22 +6,45 @@
 
 #include "AsaApi/Address.h"
 #include "AsaApi/EngineTypes.h"
+#include "host/HostNames.h"
 
 namespace txl {
 
 template <std::size_t N>
 struct HostNameLiteral {
     char text[N];
-    // NOLINTNEXTLINE(google-explicit-constructor): converts the literal of "..."_name
+    // NOLINTNEXTLINE(google-explicit-constructor): converts the literal of a listed name
     constexpr HostNameLiteral(const char (&literal)[N]) { std::copy_n(literal, N, text); }
 };
 
-// A game name as the host takes it ("UPrimalItem.ItemID"_name): the text is built once per
-// name, so resolving it at every use costs no allocation.
-template <HostNameLiteral Literal>
-const std::string& operator""_name() {
+// A listed game name as the host takes it ("UPrimalItem.ItemID"_field): the text is built once
+// per name, so resolving it at every use costs no allocation.
+template <HostNameLiteral Literal, host::HostNameKind Kind>
+const std::string& ListedHostName() {
+    static_assert(host::IsListedHostName({Literal.text, sizeof(Literal.text) - 1}, Kind),
+                  "a game name the plug-in resolves must be listed in host/HostNames.h");
     static const std::string name(Literal.text, sizeof(Literal.text) - 1);
     return name;
+}
+
+template <HostNameLiteral Literal>
+const std::string& operator""_function() {
+    return ListedHostName<Literal, host::HostNameKind::Function>();
+}
+
+template <HostNameLiteral Literal>
+const std::string& operator""_field() {
+    return ListedHostName<Literal, host::HostNameKind::Field>();
+}
+
+template <HostNameLiteral Literal>
+const std::string& operator""_flag() {
+    return ListedHostName<Literal, host::HostNameKind::BitField>();
+}
+
+template <HostNameLiteral Literal>
+const std::string& operator""_hook() {
+    return ListedHostName<Literal, host::HostNameKind::Hook>();
 }
 
 }  // namespace txl

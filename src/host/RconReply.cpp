@@ -8,8 +8,8 @@ namespace txl::host {
 void SendRconReply(RCONClientConnection* connection, const RCONPacket* packet,
                    const std::wstring& text) {
     EngineString reply(text);
-    Call<void>("RCONClientConnection.SendMessage(int,int,FString&)"_name, connection, packet->Id, 0,
-               &reply.Get());
+    Call<void>("RCONClientConnection.SendMessage(int,int,FString&)"_function, connection,
+               packet->Id, 0, &reply.Get());
 }
 
 }  // namespace txl::host

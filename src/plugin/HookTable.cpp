@@ -2,38 +2,40 @@
 
 #include "AsaApi/Hooks.h"
 #include "crafting/CraftingDetours.h"
+#include "host/GameAccess.h"
 #include "processor/ProcessorDetours.h"
 
 namespace txl {
 namespace {
 
 template <typename F>
-HookRecord Hook(const char* symbol, F* detour) {
-    return HookRecord{symbol, reinterpret_cast<void*>(detour), nullptr, false};
+HookRecord Hook(const std::string& symbol, F* detour) {
+    return HookRecord{symbol.c_str(), reinterpret_cast<void*>(detour), nullptr, false};
 }
 
 }  // namespace
 
 std::array<HookRecord, kHookCount> MakeHookTable() {
     return {
-        Hook("APrimalDinoCharacter.BeginPlay()", &DetourBeginPlay),
-        Hook("AShooterPlayerController.ServerMultiUse_Implementation(UObject*,int)",
+        Hook("APrimalDinoCharacter.BeginPlay()"_hook, &DetourBeginPlay),
+        Hook("AShooterPlayerController.ServerMultiUse_Implementation(UObject*,int)"_hook,
              &DetourServerMultiUse),
         Hook("UPrimalCharacterStatusComponent.BPGetCurrentStatusValue(EPrimalCharacterStatusValue::"
-             "Type)",
+             "Type)"_hook,
              &DetourCurrentStatus),
         Hook("UPrimalCharacterStatusComponent.BPGetMaxStatusValue(EPrimalCharacterStatusValue::"
-             "Type)",
+             "Type)"_hook,
              &DetourMaxStatus),
-        Hook("UPrimalCharacterStatusComponent.CanLevelUp(EPrimalCharacterStatusValue::Type,bool)",
-             &DetourCanLevelUp),
-        Hook("UPrimalItem.UpdatedItem(bool,bool)", &DetourUpdatedItem),
-        Hook("UPrimalItem.CraftBlueprint(bool)", &DetourCraftBlueprint),
-        Hook("UPrimalItem.FinishCraftingBlueprint()", &DetourFinishCrafting),
+        Hook(
+            "UPrimalCharacterStatusComponent.CanLevelUp(EPrimalCharacterStatusValue::Type,bool)"_hook,
+            &DetourCanLevelUp),
+        Hook("UPrimalItem.UpdatedItem(bool,bool)"_hook, &DetourUpdatedItem),
+        Hook("UPrimalItem.CraftBlueprint(bool)"_hook, &DetourCraftBlueprint),
+        Hook("UPrimalItem.FinishCraftingBlueprint()"_hook, &DetourFinishCrafting),
         Hook("UPrimalItem.GetMaximumAdditionalCrafting(UPrimalInventoryComponent*,"
-             "AShooterPlayerController*)",
+             "AShooterPlayerController*)"_hook,
              &DetourMaximumCrafting),
-        Hook("UPrimalInventoryComponent.RemoveItem(FItemNetID&,bool,bool,bool,bool)",
+        Hook("UPrimalInventoryComponent.RemoveItem(FItemNetID&,bool,bool,bool,bool)"_hook,
              &DetourRemoveItem),
     };
 }

@@ -23,10 +23,10 @@ struct ActorArray {
 };
 
 void EnforceLoadedProcessors(UWorld* world, TArray<AActor*>& actors) {
-    auto* dinoClass = host::Call<UClass*>("APrimalDinoCharacter.GetPrivateStaticClass()"_name);
+    auto* dinoClass = host::Call<UClass*>("APrimalDinoCharacter.GetPrivateStaticClass()"_function);
     host::Call<void>(
         "UGameplayStatics.GetAllActorsOfClass(UObject*,TSubclassOf<AActor>,TArray<AActor*,"
-        "TSizedDefaultAllocator<32>>&)"_name,
+        "TSizedDefaultAllocator<32>>&)"_function,
         reinterpret_cast<UObject*>(world), dinoClass, &actors);
     // By index, re-reading the array: a game call during one creature's enforcement may change
     // it.

@@ -57,7 +57,7 @@ bool BlocksLevelUp(UPrimalCharacterStatusComponent* component,
         return false;
     }
     const float maximum = (&host::Field<float>(
-        component, "UPrimalCharacterStatusComponent.MaxStatusValues"_name))[kSuccessStatus];
+        component, "UPrimalCharacterStatusComponent.MaxStatusValues"_field))[kSuccessStatus];
     // A NaN maximum compares false and does not block.
     return maximum >= SuccessStatusLimit();
 }

@@ -13,24 +13,24 @@ namespace {
 
 bool IsOfFieldClass(FField* property, const std::string& staticClass) {
     auto* type = host::Call<FFieldClass*>(staticClass);
-    return type != nullptr && host::Call<bool>("FField.IsA(FFieldClass*)"_name, property, type);
+    return type != nullptr && host::Call<bool>("FField.IsA(FFieldClass*)"_function, property, type);
 }
 
 const char* ReflectedType(FField* property) {
-    if (IsOfFieldClass(property, "FDoubleProperty.StaticClass()"_name)) return "double";
-    if (IsOfFieldClass(property, "FFloatProperty.StaticClass()"_name)) return "float";
-    if (IsOfFieldClass(property, "FIntProperty.StaticClass()"_name)) return "int32";
+    if (IsOfFieldClass(property, "FDoubleProperty.StaticClass()"_function)) return "double";
+    if (IsOfFieldClass(property, "FFloatProperty.StaticClass()"_function)) return "float";
+    if (IsOfFieldClass(property, "FIntProperty.StaticClass()"_function)) return "int32";
     return "unsupported";
 }
 
 // The first property of that name from the class upwards, so a derived class hides its parents.
 FField* SearchProperty(UClass* cls, const std::string& name) {
     for (auto* s = reinterpret_cast<UStruct*>(cls); s != nullptr;
-         s = host::Field<UStruct*>(s, "UStruct.SuperStruct"_name)) {
+         s = host::Field<UStruct*>(s, "UStruct.SuperStruct"_field)) {
         for (auto* p = reinterpret_cast<FField*>(
-                 host::Field<FProperty*>(s, "UStruct.ChildProperties"_name));
-             p != nullptr; p = host::Field<FField*>(p, "FField.Next"_name)) {
-            if (host::NameEquals(host::Field<FName>(p, "FField.NamePrivate"_name), name)) return p;
+                 host::Field<FProperty*>(s, "UStruct.ChildProperties"_field));
+             p != nullptr; p = host::Field<FField*>(p, "FField.Next"_field)) {
+            if (host::NameEquals(host::Field<FName>(p, "FField.NamePrivate"_field), name)) return p;
         }
     }
     return nullptr;
@@ -51,17 +51,17 @@ ProcessorProperty FindProcessorProperty(UClass* cls, const std::string& name,
     if (property == nullptr) throw std::runtime_error("Required processor property is missing");
 
     const std::string type = ReflectedType(property);
-    const int32 size = host::Field<int32>(property, "FProperty.ElementSize"_name);
-    const int32 count = host::Field<int32>(property, "FProperty.ArrayDim"_name);
+    const int32 size = host::Field<int32>(property, "FProperty.ElementSize"_field);
+    const int32 count = host::Field<int32>(property, "FProperty.ArrayDim"_field);
     Log().info("Thalassovex reflected property {}: type={} size={} count={}", name, type, size,
                count);
     if (!FitsExpectedType(expectedType, type, size) || count != 1) {
         throw std::runtime_error("Processor property type/size mismatch");
     }
 
-    const int32 offset = host::Field<int32>(property, "FProperty.Offset_Internal"_name);
+    const int32 offset = host::Field<int32>(property, "FProperty.Offset_Internal"_field);
     const auto objectSize =
-        static_cast<std::int64_t>(host::Field<int32>(cls, "UStruct.PropertiesSize"_name));
+        static_cast<std::int64_t>(host::Field<int32>(cls, "UStruct.PropertiesSize"_field));
     if (offset < 0 || static_cast<std::int64_t>(offset) > objectSize - size) {
         throw std::runtime_error("Processor property is outside the reflected object size");
     }

@@ -75,30 +75,32 @@ bool LowerStatus(UPrimalCharacterStatusComponent* component, const std::string& 
 
 void LowerSuccessStatus(UObject* creature, bool force) {
     auto* component = host::Field<UPrimalCharacterStatusComponent*>(
-        creature, "APrimalCharacter.MyCharacterStatusComponent"_name);
+        creature, "APrimalCharacter.MyCharacterStatusComponent"_field);
     if (component == nullptr || !IsTeamOwned(creature)) return;
     const float limit = SuccessStatusLimit();
     bool lowered =
-        LowerStatus(component, "UPrimalCharacterStatusComponent.CurrentStatusValues"_name, limit);
+        LowerStatus(component, "UPrimalCharacterStatusComponent.CurrentStatusValues"_field, limit);
     lowered =
-        LowerStatus(component, "UPrimalCharacterStatusComponent.MaxStatusValues"_name, limit) ||
+        LowerStatus(component, "UPrimalCharacterStatusComponent.MaxStatusValues"_field, limit) ||
         lowered;
     lowered = LowerStatus(component,
-                          "UPrimalCharacterStatusComponent.ReplicatedGlobalMaxStatusValues"_name,
+                          "UPrimalCharacterStatusComponent.ReplicatedGlobalMaxStatusValues"_field,
                           limit) ||
               lowered;
     if (!lowered && !force) return;
-    host::Call<void>("UPrimalCharacterStatusComponent.ServerSyncReplicatedValues()"_name,
+    host::Call<void>("UPrimalCharacterStatusComponent.ServerSyncReplicatedValues()"_function,
                      component);
-    host::Call<void>("AActor.ForceNetUpdate(bool,bool,bool)"_name, creature, false, true, false);
+    host::Call<void>("AActor.ForceNetUpdate(bool,bool,bool)"_function, creature, false, true,
+                     false);
 }
 
 void ReplicateProperties(UObject* creature, const ProcessorLayout& layout) {
-    host::Call<void>("AActor.FlushNetDormancy()"_name, creature);
+    host::Call<void>("AActor.FlushNetDormancy()"_function, creature);
     for (const ProcessorProperty* property :
          {&layout.successRateCap, &layout.numberMaxCrafts, &layout.craftingSkillLevelMulti}) {
-        FName name = host::Field<FName>(property->property, "FField.NamePrivate"_name);
-        host::Call<void>("UPrimalActor.MulticastProperty(FName,bool)"_name, creature, name, false);
+        FName name = host::Field<FName>(property->property, "FField.NamePrivate"_field);
+        host::Call<void>("UPrimalActor.MulticastProperty(FName,bool)"_function, creature, name,
+                         false);
     }
 }
 

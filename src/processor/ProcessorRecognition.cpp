@@ -10,7 +10,7 @@ namespace {
 
 bool DescendsFromDinoCharacter(UClass* cls) {
     for (auto* s = reinterpret_cast<UStruct*>(cls); s != nullptr;
-         s = host::Field<UStruct*>(s, "UStruct.SuperStruct"_name)) {
+         s = host::Field<UStruct*>(s, "UStruct.SuperStruct"_field)) {
         if (host::ObjectNameEquals(s, "PrimalDinoCharacter")) return true;
     }
     return false;

@@ -12,11 +12,11 @@ float SuccessStatusLimit() {
 }
 
 bool IsTeamOwned(const void* creature) {
-    return host::Field<std::int32_t>(creature, "UPrimalActor.TargetingTeam"_name) >= 50000;
+    return host::Field<std::int32_t>(creature, "UPrimalActor.TargetingTeam"_field) >= 50000;
 }
 
 UObject* StatusOwner(UPrimalCharacterStatusComponent* component) {
-    return host::Field<UObject*>(component, "UActorComponent.OwnerPrivate"_name);
+    return host::Field<UObject*>(component, "UActorComponent.OwnerPrivate"_field);
 }
 
 }  // namespace txl
