@@ -5,6 +5,7 @@
 
 #include "emugame/Allocator.h"
 #include "emugame/Game.h"
+#include "emugame/GameFailure.h"
 
 namespace emu {
 
@@ -98,7 +99,7 @@ void Game::ThrowIfFailing(const std::string& call) {
     auto found = failingCalls_.find(call);
     if (found == failingCalls_.end() || found->second <= 0) return;
     --found->second;
-    throw std::runtime_error("Game call failed: " + call);
+    throw GameFailure("Game call failed: " + call);
 }
 
 void Game::Reset() {

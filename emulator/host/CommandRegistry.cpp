@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "emuhost/HostLog.h"
+#include "emuhost/Misuse.h"
 #include "emuhost/WideText.h"
 
 namespace emuhost {
@@ -82,7 +83,12 @@ bool CommandRegistry::RunRconCommand(const std::string& text, RCONClientConnecti
         if (found == commands_.end()) return false;
         callback = found->second.back();  // a copy, so the command may unregister itself
     }
-    callback(connection, packet, world);
+    try {
+        callback(connection, packet, world);
+    } catch (const std::exception& error) {
+        AbortOnMisuse("an exception from the plug-in's command '" + text +
+                      "' reached the host: " + error.what());
+    }
     return true;
 }
 
@@ -111,7 +117,14 @@ void CommandRegistry::FireTimers() {
         std::lock_guard lock(mutex_);
         for (const auto& [name, callback] : timers_) callbacks.push_back(callback);
     }
-    for (auto& callback : callbacks) callback();
+    for (auto& callback : callbacks) {
+        try {
+            callback();
+        } catch (const std::exception& error) {
+            AbortOnMisuse(std::string("an exception from a plug-in's timer reached the host: ") +
+                          error.what());
+        }
+    }
 }
 
 void CommandRegistry::FailOperation(const std::string& operation, const std::string& name) {

@@ -4,6 +4,7 @@
 
 #include "AsaApi/Address.h"
 #include "emuhost/HostLog.h"
+#include "emuhost/Misuse.h"
 
 namespace emuhost {
 
@@ -12,17 +13,20 @@ NameRegistry& NameRegistry::Instance() {
     return registry;
 }
 
-void NameRegistry::RegisterFunction(const std::string& name, void* entry) {
+void NameRegistry::RegisterFunction(const std::string& name, void* entry, void* failing) {
     std::lock_guard lock(writeMutex_);
     Entry& found = Publish(name);
     found.function = entry;
+    if (failing != nullptr) found.failingFunction = failing;
     found.isFunction = true;
 }
 
-void NameRegistry::RegisterHookable(const std::string& name, void* entry, void** slot) {
+void NameRegistry::RegisterHookable(const std::string& name, void* entry, void** slot,
+                                    void* failing) {
     std::lock_guard lock(writeMutex_);
     Entry& found = Publish(name);
     found.function = entry;
+    found.failingFunction = failing;
     found.slot = slot;
     found.isFunction = true;
 }
@@ -86,7 +90,7 @@ void* NameRegistry::FunctionEntry(const std::string& name) const {
     const Entry* entry = Find(name);
     if (entry != nullptr && entry->failing) FailCall(name);
     if (entry == nullptr || !entry->isFunction) FailLoudly("function", name);
-    return entry->function;
+    return entry->callsFail ? entry->failingFunction : entry->function;
 }
 
 std::ptrdiff_t NameRegistry::FieldOffset(const std::string& name) const {
@@ -113,9 +117,30 @@ void NameRegistry::FailResolution(const std::string& name) {
     Publish(name).failing = true;
 }
 
+void NameRegistry::FailCalls(const std::string& name) {
+    std::lock_guard lock(writeMutex_);
+    const auto found = entries_.find(name);
+    if (found == entries_.end() || found->second.failingFunction == nullptr)
+        AbortOnMisuse("no failing entry is published for '" + name + "'");
+    found->second.callsFail = true;
+}
+
 void NameRegistry::ClearFaults() {
     std::lock_guard lock(writeMutex_);
-    for (auto& [name, entry] : entries_) entry.failing = false;
+    for (auto& [name, entry] : entries_) {
+        entry.failing = false;
+        entry.callsFail = false;
+    }
+}
+
+void NameRegistry::ThrowFailedCall(const void* failing) const {
+    std::string name = "an unnamed function";
+    for (const auto& [text, entry] : entries_) {
+        if (entry.callsFail && entry.failingFunction == failing) name = "'" + text + "'";
+    }
+    std::string message = "Game call failed in " + name;
+    HostLogError(message);
+    throw std::runtime_error(message);
 }
 
 }  // namespace emuhost

@@ -1,8 +1,11 @@
 #include "emuhost/PluginLoader.h"
 
+#include <exception>
 #include <stdexcept>
+#include <string>
 
 #include "emuhost/HostLog.h"
+#include "emuhost/Misuse.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -48,6 +51,16 @@ void CloseLibrary(void* handle) {
 #endif
 }
 
+// The entry points are C functions: an exception leaving one would cross into the host.
+void CallEntry(EntryPoint entry, const char* name) {
+    try {
+        entry();
+    } catch (const std::exception& error) {
+        AbortOnMisuse(std::string("an exception from ") + name +
+                      " reached the host: " + error.what());
+    }
+}
+
 }  // namespace
 
 LoadedPlugin::LoadedPlugin(const std::filesystem::path& library) : path_(library) {
@@ -65,7 +78,7 @@ LoadedPlugin::LoadedPlugin(const std::filesystem::path& library) : path_(library
         HostLogError(message);
         throw std::runtime_error(message);
     }
-    init();
+    CallEntry(init, "Plugin_Init");
 }
 
 LoadedPlugin::~LoadedPlugin() {
@@ -74,7 +87,7 @@ LoadedPlugin::~LoadedPlugin() {
 
 void LoadedPlugin::Unload() {
     if (handle_ == nullptr) return;
-    FindEntry(handle_, "Plugin_Unload")();
+    CallEntry(FindEntry(handle_, "Plugin_Unload"), "Plugin_Unload");
     CloseLibrary(handle_);
     handle_ = nullptr;
 }

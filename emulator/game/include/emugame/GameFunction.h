@@ -1,6 +1,10 @@
 #pragma once
 
+#include <stdexcept>
 #include <type_traits>
+
+#include "emugame/GameFailure.h"
+#include "emuhost/NameRegistry.h"
 
 namespace emu {
 
@@ -27,12 +31,27 @@ template <typename R, typename... Args, R (*Native)(Args...), typename DR, typen
 struct GameFunction<Native, DR(DArgs...)> {
     static_assert(sizeof...(Args) == sizeof...(DArgs), "declared with another arity");
 
-    static DR Call(DArgs... args) {
+    // The game's own function, as a hook slot reaches it: a failure of the game passes through.
+    static DR CallOwn(DArgs... args) {
         if constexpr (std::is_void_v<DR>) {
             Native(AsDeclared<Args>(args)...);
         } else {
             return AsDeclared<DR>(Native(AsDeclared<Args>(args)...));
         }
+    }
+
+    // The entry plug-ins resolve by name: a failure of the game becomes the caller's.
+    static DR Call(DArgs... args) {
+        try {
+            return CallOwn(args...);
+        } catch (const GameFailure& failure) {
+            throw std::runtime_error(failure.what());
+        }
+    }
+
+    // Stands in for Call while the host makes this function's calls fail.
+    static DR Fail(DArgs... /*args*/) {
+        emuhost::NameRegistry::Instance().ThrowFailedCall(reinterpret_cast<const void*>(&Fail));
     }
 };
 

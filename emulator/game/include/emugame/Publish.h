@@ -13,7 +13,8 @@ struct Publisher {
     template <auto Native, typename Declared>
     void Function(const std::string& name) {
         emuhost::NameRegistry::Instance().RegisterFunction(
-            name, reinterpret_cast<void*>(&GameFunction<Native, Declared>::Call));
+            name, reinterpret_cast<void*>(&GameFunction<Native, Declared>::Call),
+            reinterpret_cast<void*>(&GameFunction<Native, Declared>::Fail));
     }
 };
 

@@ -27,8 +27,10 @@ class EMUHOST_API NameRegistry {
   public:
     static NameRegistry& Instance();
 
-    void RegisterFunction(const std::string& name, void* entry);
-    void RegisterHookable(const std::string& name, void* entry, void** slot);
+    // `failing` is an entry of the same type that throws, handed out while the function's calls
+    // are made to fail; a null one keeps what was published before.
+    void RegisterFunction(const std::string& name, void* entry, void* failing = nullptr);
+    void RegisterHookable(const std::string& name, void* entry, void** slot, void* failing);
     void RegisterField(const std::string& name, std::ptrdiff_t offset);
     void RegisterBitField(const std::string& name, BitFieldLocation location);
 
@@ -41,12 +43,19 @@ class EMUHOST_API NameRegistry {
 
     // Makes resolution of one name throw, as a failing host call would.
     void FailResolution(const std::string& name);
+    // Makes every call of one function made through its resolved entry throw, from inside the
+    // game's function; the game's own calls are not affected.
+    void FailCalls(const std::string& name);
     void ClearFaults();
+
+    // Thrown by a failing entry (see RegisterFunction), naming the function it stands for.
+    [[noreturn]] void ThrowFailedCall(const void* failing) const;
 
   private:
     // Everything known under one name; a name may be published as several kinds.
     struct Entry {
         void* function = nullptr;
+        void* failingFunction = nullptr;
         void** slot = nullptr;
         std::ptrdiff_t offset = 0;
         BitFieldLocation bitField;
@@ -54,6 +63,7 @@ class EMUHOST_API NameRegistry {
         bool isField = false;
         bool isBitField = false;
         bool failing = false;
+        bool callsFail = false;
     };
 
     // One place of the look-up table: open addressing over a power-of-two size, so a look-up is
