@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <initializer_list>
 
 #include "crafting/CounterParts.h"
 #include "host/EngineNames.h"
@@ -16,37 +17,22 @@ namespace {
 struct NewCounterEntry {
     FCustomItemData Data{};
 
-    NewCounterEntry() = default;
+    explicit NewCounterEntry(std::initializer_list<float> floats) {
+        const auto bytes = static_cast<unsigned long long>(sizeof(float) * floats.size());
+        Data.CustomDataFloats.Data = static_cast<float*>(
+            host::Call<void*>("FMemory.Malloc(unsigned__int64,unsignedint)"_function, bytes, 0U));
+        Data.CustomDataFloats.ArrayMax = static_cast<int32>(floats.size());
+        for (float value : floats)
+            Data.CustomDataFloats.Data[Data.CustomDataFloats.ArrayNum++] = value;
+    }
     NewCounterEntry(const NewCounterEntry&) = delete;
     NewCounterEntry& operator=(const NewCounterEntry&) = delete;
     ~NewCounterEntry() { host::ReleaseBufferOrLog(Data.CustomDataFloats.Data); }
-
-    void AppendFloat(float value) {
-        TArray<float>& floats = Data.CustomDataFloats;
-        if (floats.ArrayNum == floats.ArrayMax) {
-            const int32 capacity = floats.ArrayMax < 4 ? 4 : floats.ArrayMax * 2;
-            const auto bytes = static_cast<unsigned long long>(sizeof(float)) *
-                               static_cast<unsigned long long>(capacity);
-            void* grown =
-                floats.Data == nullptr
-                    ? host::Call<void*>("FMemory.Malloc(unsigned__int64,unsignedint)"_function,
-                                        bytes, 0U)
-                    : host::Call<void*>(
-                          "FMemory.Realloc(void*,unsigned__int64,unsignedint)"_function,
-                          static_cast<void*>(floats.Data), bytes, 0U);
-            floats.Data = static_cast<float*>(grown);
-            floats.ArrayMax = capacity;
-        }
-        floats.Data[floats.ArrayNum++] = value;
-    }
 };
 
 void StoreCounterRecord(UPrimalItem* item, std::int32_t maximum, std::int32_t used) {
-    NewCounterEntry entry;
+    NewCounterEntry entry{kCounterVersion, static_cast<float>(maximum), static_cast<float>(used)};
     entry.Data.CustomDataName = host::MakeName(kCounterEntryName);
-    entry.AppendFloat(kCounterVersion);
-    entry.AppendFloat(static_cast<float>(maximum));
-    entry.AppendFloat(static_cast<float>(used));
     host::Call<void>("UPrimalItem.SetCustomItemData(FCustomItemData&)"_function, item, &entry.Data);
 }
 

@@ -18,7 +18,6 @@ inline constexpr HostName kHostNames[] = {
     // Engine and reflection.
     {HostNameKind::Function, "FMemory.Free(void*)"},
     {HostNameKind::Function, "FMemory.Malloc(unsigned__int64,unsignedint)"},
-    {HostNameKind::Function, "FMemory.Realloc(void*,unsigned__int64,unsignedint)"},
     {HostNameKind::Function, "FName.ToString(FString&)"},
     {HostNameKind::Function, "FName.FName(char*,EFindName)"},
     {HostNameKind::Function, "FWeakObjectPtr.operator=(UObject*)"},

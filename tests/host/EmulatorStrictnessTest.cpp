@@ -1,7 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+#include <string>
+
+#include "AsaApi/Address.h"
 #include "AsaApi/Text.h"
 #include "emugame/Allocator.h"
+#include "emugame/GameCalls.h"
+#include "emuhost/CommandRegistry.h"
+#include "emuhost/HookManager.h"
+#include "emuhost/NameRegistry.h"
 #include "support/EmulatedServer.h"
 
 // Misuse of the emulated host or game ends the process with a message, as the game would fail
@@ -46,6 +54,55 @@ TEST_F(EmulatorStrictnessDeathTest, ReadThroughAReleasedBufferAborts) {
         "GetConvertedLength reads through a released buffer");
     EXPECT_DEATH(emu::EngineFree(const_cast<wchar_t*>(stale)),
                  "Free of a pointer already released");
+}
+
+bool ThrowingLevelUp(UPrimalCharacterStatusComponent*, EPrimalCharacterStatusValue::Type, bool) {
+    throw std::runtime_error("left the detour");
+}
+
+// The game and the host have no handler for a plug-in's exception: it would end the server.
+TEST_F(EmulatorStrictnessDeathTest, AnExceptionLeavingAPluginIntoTheGameOrHostAborts) {
+    txltest::EmulatedServer server;
+    void* original = nullptr;
+    emuhost::HookManager::Instance().InstallHook(
+        "UPrimalCharacterStatusComponent.CanLevelUp(EPrimalCharacterStatusValue::Type,bool)",
+        reinterpret_cast<void*>(&ThrowingLevelUp), &original);
+    EXPECT_DEATH(emu::calls::CanLevelUp(nullptr, 11, false),
+                 "an exception reached the game's call of "
+                 "UPrimalCharacterStatusComponent.CanLevelUp.*left the detour");
+
+    auto& registry = emuhost::CommandRegistry::Instance();
+    registry.AddRconCommand(FString(L"Throws"), [](RCONClientConnection*, RCONPacket*, UWorld*) {
+        throw std::runtime_error("left the command");
+    });
+    EXPECT_DEATH(registry.RunRconCommand("Throws", nullptr, nullptr, nullptr),
+                 "command 'Throws' reached the host: left the command");
+    registry.AddOnTimerCallback(FString(L"Throws"),
+                                [] { throw std::runtime_error("left the timer"); });
+    EXPECT_DEATH(registry.FireTimers(), "timer reached the host: left the timer");
+}
+
+// A function whose calls fail throws from inside the game, for plug-in callers only.
+TEST(EmulatorStrictness, FailingCallsThrowForCallersByNameOnly) {
+    txltest::EmulatedServer server;
+    const std::string name = "FName.ToString(FString&)";
+    emuhost::NameRegistry::Instance().FailCalls(name);
+    FName empty{};
+    FString text;
+    auto* toString = reinterpret_cast<void (*)(FName*, FString*)>(GetAddress(name));
+    EXPECT_THROW(
+        {
+            try {
+                toString(&empty, &text);
+            } catch (const std::runtime_error& error) {
+                EXPECT_STREQ(error.what(), "Game call failed in 'FName.ToString(FString&)'");
+                throw;
+            }
+        },
+        std::runtime_error);
+    emuhost::NameRegistry::Instance().ClearFaults();
+    EXPECT_NO_THROW(reinterpret_cast<void (*)(FName*, FString*)>(GetAddress(name))(&empty, &text));
+    emu::StringRelease(text);
 }
 
 TEST(EmulatorStrictness, LiveBuffersAndEmptyTextPassUnchallenged) {
