@@ -6,7 +6,7 @@
 
 namespace txl::devserver {
 
-// What the network thread has seen since Start(); read by administrators and tests.
+// What the network thread has seen since Start().
 struct RconServerStatistics {
     std::size_t connections = 0;
     std::size_t peakConnections = 0;

@@ -16,6 +16,7 @@ namespace txl::devserver::rcontest {
 // exactly `count` connections, so the total is known whatever the server does with them.
 struct AbuseTally {
     std::atomic<int> connections{0};
+    std::atomic<int> floodersLoggedIn{0};
     // Malformed frames the server must drop without an answer.
     std::atomic<int> dropsExpected{0};
     std::atomic<int> dropsSeen{0};
@@ -69,12 +70,12 @@ inline void RunFloods(uint16_t port, int count, const std::string& password, Cli
                       AbuseTally& tally) {
     for (int i = 0; i < count; ++i) {
         RconTestClient& client = Open(held, port, tally);
-        client.Authenticate(password);
+        if (client.Authenticate(password)) ++tally.floodersLoggedIn;
         client.SendRaw(i % 2 == 0 ? Pipeline(300, "state") : Pipeline(1000, "status"));
     }
 }
 
-// Frames the server must refuse; the last kind never completes and is left to the deadline.
+// Frames the server must drop, and a login cut short by a client that hangs up.
 inline void RunMalformed(uint16_t port, int count, const std::string& password, AbuseTally& tally) {
     const std::string login = WirePacketBytes(1, kAuth, password);
     const std::vector<std::string> dropped = {
