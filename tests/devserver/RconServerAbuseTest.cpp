@@ -114,9 +114,10 @@ TEST(RconServerAbuseTest, AdministratorIsServedAndMemoryBoundedWhileTwoHundredCl
     EXPECT_GE(tally.floodersLoggedIn.load(), 5);
     EXPECT_EQ(admin.failure, "");
     EXPECT_GE(admin.rounds, 1);
-    // Tens of milliseconds on an idle machine, a few hundred under sanitizers while the storm
-    // starts; without its slot the administrator would wait out the 5 s login deadline.
-    EXPECT_LT(admin.slowest, milliseconds(2000));
+    // Tens of milliseconds on an idle machine, up to about 750 under sanitizers on a loaded one;
+    // the bound leaves room for that. Without a slot the administrator waits out the 5 s login
+    // deadline of the clients holding them.
+    EXPECT_LT(admin.slowest, milliseconds(3000));
     EXPECT_EQ(tally.dropsSeen.load(), tally.dropsExpected.load());
     EXPECT_LE(stats.peakConnections, options.maxConnections);
     EXPECT_LE(stats.peakQueuedOutputBytes, options.maxTotalQueuedOutputBytes);
