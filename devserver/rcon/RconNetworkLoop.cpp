@@ -70,11 +70,7 @@ void RconNetworkLoop::Run() {
     Log("rcon: listening on " + options_.bindAddress + ":" + std::to_string(port_));
     Accept();
     io_.run();
-    for (const ClientHandle& client : clients_) {
-        Log("rcon: " + client->label + " closed: server stopping");
-        std::error_code ignored;
-        client->socket.close(ignored);
-    }
+    for (const ClientHandle& client : clients_) Close(client, "server stopping");
     clients_.clear();
     std::error_code ignored;
     acceptor_.close(ignored);
@@ -110,8 +106,10 @@ void RconNetworkLoop::Admit(asio::ip::tcp::socket socket, Clock::time_point now)
     std::error_code error;
     const auto remote = socket.remote_endpoint(error);
     if (error) return;  // gone before it was looked at
-    if (clients_.size() >= options_.maxConnections) {
+    if (clients_.size() >= options_.maxConnections && !MakeRoom()) {
         Log("rcon: " + Label(remote) + " refused: too many connections");
+        std::lock_guard lock(statisticsMutex_);
+        ++statistics_.refused;
         return;
     }
     socket.set_option(asio::ip::tcp::no_delay(true), error);
@@ -126,6 +124,30 @@ void RconNetworkLoop::Admit(asio::ip::tcp::socket socket, Clock::time_point now)
     client->lastReceived = now;
     Log("rcon: " + client->label + " connected");
     clients_.push_back(std::move(client));
+    std::lock_guard lock(statisticsMutex_);
+    ++statistics_.accepted;
+}
+
+// Connections not logged in have no claim to their slot: the one that has had the longest to
+// log in makes way. Otherwise anyone reconnecting faster than the login deadline holds every
+// slot and keeps the administrator out.
+bool RconNetworkLoop::MakeRoom() {
+    const auto oldest = std::find_if(clients_.begin(), clients_.end(), [](const ClientHandle& c) {
+        return !c->session->Authenticated();
+    });
+    if (oldest == clients_.end()) return false;
+    Close(*oldest, "slot taken by a newer connection");
+    clients_.erase(oldest);
+    return true;
+}
+
+// Pending reads and writes end with operation_aborted and let go of the client.
+void RconNetworkLoop::Close(const ClientHandle& client, const std::string& reason) {
+    Log("rcon: " + client->label + " closed: " + reason);
+    std::error_code ignored;
+    client->socket.close(ignored);
+    std::lock_guard lock(statisticsMutex_);
+    ++statistics_.closed[reason];
 }
 
 // Runs after every event: hands out replies, starts the reads and writes that can go, closes
@@ -145,7 +167,12 @@ void RconNetworkLoop::Update() {
         StartWrite(client);
         StartRead(client);
     }
+    RecordPeaks();
     Reap(now);
+    {
+        std::lock_guard lock(statisticsMutex_);
+        statistics_.connections = clients_.size();
+    }
     ArmTimer(now);
 }
 
@@ -224,7 +251,8 @@ void RconNetworkLoop::ArmTimer(Clock::time_point now) {
 bool RconNetworkLoop::WantsInput(const Client& client, std::size_t totalQueued) const {
     const RconSession& session = *client.session;
     if (client.peerClosed || client.failed || session.Broken()) return false;
-    return session.Finishing() || session.Outstanding() < Allowed(client, totalQueued);
+    if (session.Finishing()) return true;
+    return !session.AwaitingGame() && session.Outstanding() < Allowed(client, totalQueued);
 }
 
 // How many requests may be outstanding, checked before each packet is taken in.
@@ -264,10 +292,7 @@ void RconNetworkLoop::Reap(Clock::time_point now) {
     std::erase_if(clients_, [&](const ClientHandle& client) {
         const auto reason = CloseReason(*client, now);
         if (!reason) return false;
-        Log("rcon: " + client->label + " closed: " + *reason);
-        // Pending reads and writes end with operation_aborted and let go of the client.
-        std::error_code ignored;
-        client->socket.close(ignored);
+        Close(client, *reason);
         return true;
     });
 }
@@ -288,6 +313,22 @@ std::optional<std::string> RconNetworkLoop::CloseReason(const Client& client,
         return "idle timeout";
     }
     return std::nullopt;
+}
+
+// Called after every event; writes only shrink what is queued, so no peak is missed.
+void RconNetworkLoop::RecordPeaks() {
+    std::size_t input = 0;
+    for (const ClientHandle& client : clients_) input += client->session->BufferedBytes();
+    const std::size_t output = TotalQueued();
+    std::lock_guard lock(statisticsMutex_);
+    statistics_.peakConnections = std::max(statistics_.peakConnections, clients_.size());
+    statistics_.peakQueuedOutputBytes = std::max(statistics_.peakQueuedOutputBytes, output);
+    statistics_.peakBufferedInputBytes = std::max(statistics_.peakBufferedInputBytes, input);
+}
+
+RconServerStatistics RconNetworkLoop::Statistics() const {
+    std::lock_guard lock(statisticsMutex_);
+    return statistics_;
 }
 
 void RconNetworkLoop::Log(const std::string& line) const {

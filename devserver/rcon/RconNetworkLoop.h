@@ -20,6 +20,7 @@
 #include "RconAuthThrottle.h"
 #include "RconCommandQueue.h"
 #include "RconServerOptions.h"
+#include "RconServerStatistics.h"
 #include "RconSession.h"
 
 namespace txl::devserver {
@@ -40,6 +41,7 @@ class RconNetworkLoop {
     // Safe from any thread; Run() returns soon after.
     void RequestStop() noexcept;
     void PostReply(RconReply reply);
+    RconServerStatistics Statistics() const;
 
   private:
     static constexpr std::size_t kReadChunkBytes = 16384;
@@ -76,6 +78,9 @@ class RconNetworkLoop {
     std::size_t TotalQueued() const;
     void Decode(const ClientHandle& client, std::string_view bytes, Clock::time_point now);
     void DeliverReplies();
+    bool MakeRoom();
+    void Close(const ClientHandle& client, const std::string& reason);
+    void RecordPeaks();
     void Reap(Clock::time_point now);
     std::optional<std::string> CloseReason(const Client& client, Clock::time_point now) const;
     void Log(const std::string& line) const;
@@ -94,6 +99,10 @@ class RconNetworkLoop {
     std::mutex repliesMutex_;
     std::vector<RconReply> replies_;
 
+    mutable std::mutex statisticsMutex_;
+    RconServerStatistics statistics_;
+
+    // In connect order, which eviction relies on.
     std::list<ClientHandle> clients_;
     uint64_t nextClientId_ = 1;
 };

@@ -73,6 +73,11 @@ std::size_t RconServer::ProcessPending() {
     return commands.size();
 }
 
+RconServerStatistics RconServer::Statistics() const {
+    std::lock_guard lock(lifecycleMutex_);
+    return loop_ ? loop_->Statistics() : RconServerStatistics{};
+}
+
 bool RconServer::WaitForPending(std::chrono::milliseconds timeout) {
     return queue_->WaitForPending(timeout);
 }

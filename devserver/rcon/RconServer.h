@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "RconServerOptions.h"
+#include "RconServerStatistics.h"
 
 namespace txl::devserver {
 
@@ -32,6 +33,8 @@ class RconServer {
     void Stop();
     // Valid after Start().
     uint16_t BoundPort() const { return boundPort_; }
+    // Any thread; all zero before Start().
+    RconServerStatistics Statistics() const;
 
     // Game thread: runs the handler for each queued command and sends the replies back.
     std::size_t ProcessPending();
@@ -48,7 +51,7 @@ class RconServer {
     std::unique_ptr<RconCommandQueue> queue_;
     std::unique_ptr<RconNetworkLoop> loop_;
     std::thread thread_;
-    std::mutex lifecycleMutex_;
+    mutable std::mutex lifecycleMutex_;
     bool started_ = false;
     uint16_t boundPort_ = 0;
 };

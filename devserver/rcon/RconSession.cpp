@@ -38,7 +38,7 @@ std::vector<RconSessionCommand> RconSession::Receive(std::string_view bytes, Clo
     }
     input_.append(bytes);
     std::size_t offset = 0;
-    while (!broken_ && !finishing_ && slots_.size() < allowed) {
+    while (!broken_ && !finishing_ && !awaitingGame_ && slots_.size() < allowed) {
         const RconDecodeResult result = DecodeRconPacket(std::string_view(input_).substr(offset));
         if (result.status == RconDecodeStatus::NeedMoreData) {
             break;
@@ -69,6 +69,7 @@ void RconSession::Handle(const RconPacket& packet, Clock::time_point now,
     if (packet.type == kRconExecCommand) {
         Slot& slot = AddSlot(now);
         slot.waitingForGame = true;
+        awaitingGame_ = true;
         slot.requestId = packet.id;
         commands.push_back({slot.sequence, packet.body});
     } else if (packet.type == kRconResponseValue) {
@@ -116,6 +117,7 @@ void RconSession::Complete(uint64_t sequence, std::string_view reply) {
             AddPacket(slot, EncodeRconPacket({slot.requestId, kRconResponseValue, body}));
         }
         slot.waitingForGame = false;
+        awaitingGame_ = false;
         return;
     }
 }

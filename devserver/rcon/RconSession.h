@@ -30,7 +30,9 @@ class RconSession {
                 RconAuthThrottle& throttle, const RconLogger& log);
 
     // Returns commands for the game thread, in arrival order. Decoding stops once `allowed`
-    // requests are outstanding; the rest stays buffered for a later call (bytes may be empty).
+    // requests are outstanding or a command waits for the game thread: one at a time bounds what
+    // a client's answers can take, however large each one is. The rest stays buffered for a
+    // later call (bytes may be empty).
     std::vector<RconSessionCommand> Receive(std::string_view bytes, Clock::time_point now,
                                             std::size_t allowed);
     void Complete(uint64_t sequence, std::string_view reply);
@@ -41,6 +43,9 @@ class RconSession {
     std::size_t Outstanding() const { return slots_.size(); }
     // Encoded answers held in line, not yet taken.
     std::size_t QueuedBytes() const { return queuedBytes_; }
+    // Received, not yet decoded.
+    std::size_t BufferedBytes() const { return input_.size(); }
+    bool AwaitingGame() const { return awaitingGame_; }
     bool Authenticated() const { return authenticated_; }
     // A protocol violation: drop the connection without further answers.
     bool Broken() const { return broken_; }
@@ -73,6 +78,7 @@ class RconSession {
     bool authenticated_ = false;
     bool broken_ = false;
     bool finishing_ = false;
+    bool awaitingGame_ = false;
     uint64_t nextSequence_ = 0;
     std::size_t queuedBytes_ = 0;
     std::deque<Slot> slots_;

@@ -63,7 +63,41 @@ TEST(RconServerSlotTest, GuesserThatHangsUpWhileThrottledFreesItsSlotAtOnce) {
         second.Send(2, kAuth, "guess2");
         EXPECT_FALSE(second.Read(milliseconds(50))) << "second guess answered without delay";
     }
+    // A newer connection would take the slot anyway, so look at what the server holds.
+    const auto deadline = Clock::now() + milliseconds(2000);
+    while (server.Statistics().connections > 0 && Clock::now() < deadline) {
+        std::this_thread::sleep_for(milliseconds(10));
+    }
+    EXPECT_EQ(server.Statistics().connections, 0u);
     EXPECT_TRUE(LogsInWithin(server.Port(), milliseconds(2000)));
+}
+
+TEST(RconServerSlotTest, WhenFullTheOldestClientNotLoggedInMakesWayOnlyLoggedInOnesKeepTheirs) {
+    auto options = TestOptions();
+    options.maxConnections = 3;
+    options.authTimeout = std::chrono::seconds(60);
+    RconTestServer server(options);
+    RconTestClient oldest(server.Port());
+    RconTestClient newer(server.Port());
+    RconTestClient admin(server.Port());
+    ASSERT_TRUE(admin.Authenticate("hunter2"));
+
+    RconTestClient second(server.Port());
+    const auto started = Clock::now();
+    ASSERT_TRUE(second.Authenticate("hunter2")) << "kept out by a client that never logged in";
+    EXPECT_EQ(second.Execute(2, "ok"), "ran ok");
+    EXPECT_LT(Clock::now() - started, milliseconds(1000));
+    EXPECT_TRUE(oldest.WaitForClose());
+    EXPECT_FALSE(newer.Read(milliseconds(20)));
+
+    RconTestClient third(server.Port());
+    ASSERT_TRUE(third.Authenticate("hunter2"));
+    EXPECT_TRUE(newer.WaitForClose());
+    // Every slot logged in: the newcomer is the one turned away.
+    RconTestClient fourth(server.Port());
+    EXPECT_TRUE(fourth.WaitForClose());
+    EXPECT_EQ(admin.Execute(3, "still here"), "ran still here");
+    EXPECT_EQ(server.Statistics().refused, 1u);
 }
 
 TEST(RconServerSlotTest, RightPasswordIsNotHeldUpByWrongOnesFromTheSameAddress) {

@@ -44,6 +44,13 @@ inline std::string WirePacketBytes(int32_t id, int32_t type, std::string_view bo
                      std::string(body).append(2, '\0'));
 }
 
+// Commands with ids 1..count in one stream, as a pipelining client writes them.
+inline std::string Pipeline(int count, std::string_view command) {
+    std::string bytes;
+    for (int id = 1; id <= count; ++id) bytes += WirePacketBytes(id, kExec, command);
+    return bytes;
+}
+
 // Loopback client whose waits are bounded, so a broken server fails a test instead of hanging
 // it.
 class RconTestClient {

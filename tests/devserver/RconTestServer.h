@@ -44,6 +44,7 @@ class RconTestServer {
     }
 
     uint16_t Port() const { return server_.BoundPort(); }
+    RconServerStatistics Statistics() const { return server_.Statistics(); }
     std::vector<std::string> Commands() {
         std::lock_guard lock(mutex_);
         return commands_;
