@@ -24,13 +24,13 @@ CommandRegistry& CommandRegistry::Instance() {
 }
 
 void CommandRegistry::CheckFault(const std::string& operation, const std::string& name) const {
-    for (const auto& [op, failingName] : failing_) {
-        if (op == operation && failingName == name) {
-            std::string message = "Registry refused " + operation + " for '" + name + "'";
-            HostLogError(message);
-            throw std::runtime_error(message);
-        }
-    }
+    const bool failing = std::any_of(failing_.begin(), failing_.end(), [&](const auto& fault) {
+        return fault.first == operation && fault.second == name;
+    });
+    if (!failing) return;
+    std::string message = "Registry refused " + operation + " for '" + name + "'";
+    HostLogError(message);
+    throw std::runtime_error(message);
 }
 
 void CommandRegistry::AddRconCommand(const FString& command, const AsaApi::RconCallback& callback) {

@@ -18,7 +18,7 @@ struct NewCounterEntry {
     FCustomItemData Data{};
 
     explicit NewCounterEntry(std::initializer_list<float> floats) {
-        const auto bytes = static_cast<unsigned long long>(sizeof(float) * floats.size());
+        const auto bytes = static_cast<unsigned long long>(sizeof(float)) * floats.size();
         Data.CustomDataFloats.Data = static_cast<float*>(
             host::Call<void*>("FMemory.Malloc(unsigned__int64,unsignedint)"_function, bytes, 0U));
         Data.CustomDataFloats.ArrayMax = static_cast<int32>(floats.size());
