@@ -16,12 +16,7 @@ BenchWorld::BenchWorld(bool withHooks) : hooked(withHooks), game(emu::Game::Inst
     game.Start();
     game.Reset();
     classes = emu::DefineStandardClasses(game);
-    txl::PluginState& state = txl::State();
-    state.Config = txl::PluginConfig{};
-    state.EnforcementEnabled = true;
-    state.MaxChanceFraction = 0.5f;
-    state.MaxCrafts = 50;
-    state.AdoptionCounts.clear();
+    txl::State() = txl::PluginState{};
     txl::CreateLogger();
     if (hooked) txl::InstallHooks();
     processor = SpawnProcessor();

@@ -9,6 +9,7 @@
 
 #include "ByteReader.h"
 #include "FuzzCheck.h"
+#include "FuzzProcess.h"
 #include "FuzzTargets.h"
 #include "crafting/CraftCounter.h"
 #include "emugame/Allocator.h"
@@ -353,12 +354,7 @@ struct SavedSettings {
 }  // namespace
 
 int FuzzBlueprintData(const std::uint8_t* data, std::size_t size) {
-    static const bool started = [] {
-        emuhost::ConfigureLogSinks(false, {});
-        emu::Game::Instance().Start();
-        return true;
-    }();
-    (void)started;
+    StartQuietGame();
     SavedSettings saved;
     emu::Game& game = emu::Game::Instance();
     emuhost::HookManager::Instance().Reset();

@@ -3,10 +3,10 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 
 #include "FuzzCheck.h"
+#include "FuzzProcess.h"
 #include "FuzzTargets.h"
 #include "config/LoadConfiguration.h"
 #include "shared/PluginState.h"
@@ -97,20 +97,9 @@ Settings Sentinel(const std::wstring& path) {
     return sentinel;
 }
 
-// One file per process, removed when the process ends.
-struct ScratchConfig {
-    std::filesystem::path Path =
-        std::filesystem::temp_directory_path() /
-        ("txl-fuzz-config-" + std::to_string(std::random_device()()) + ".json");
-    ~ScratchConfig() {
-        std::error_code ignored;
-        std::filesystem::remove(Path, ignored);
-    }
-};
-
 const std::filesystem::path& ScratchFile() {
-    static const ScratchConfig scratch;
-    return scratch.Path;
+    static const std::filesystem::path file = ScratchFolder() / "loaded-config.json";
+    return file;
 }
 
 }  // namespace

@@ -1,13 +1,13 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <string_view>
 
 #include "CommandInterpreter.h"
 #include "DefaultWorld.h"
 #include "FuzzCheck.h"
+#include "FuzzProcess.h"
 #include "FuzzTargets.h"
 #include "GameSession.h"
 #include "PopulateWorld.h"
@@ -35,23 +35,8 @@ namespace {
 
 constexpr std::size_t kMaxCommands = 64;
 
-struct ScratchFolder {
-    std::filesystem::path Path = std::filesystem::temp_directory_path() /
-                                 ("txl-fuzz-devserver-" + std::to_string(std::random_device()()));
-    ScratchFolder() { std::filesystem::create_directories(Path); }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(Path, ignored);
-    }
-};
-
-const std::filesystem::path& Folder() {
-    static const ScratchFolder folder;
-    return folder.Path;
-}
-
 txl::devserver::WorldPlan LoadFuzzedWorld(std::string_view text, emu::Game& game) {
-    const auto file = Folder() / "world.json";
+    const auto file = ScratchFolder() / "world.json";
     std::ofstream(file, std::ios::binary | std::ios::trunc)
         .write(text.data(), static_cast<std::streamsize>(text.size()));
     try {
@@ -66,9 +51,9 @@ txl::devserver::WorldPlan LoadFuzzedWorld(std::string_view text, emu::Game& game
 
 void StartPlugin() {
     txl::PluginState& state = txl::State();
-    std::ofstream(Folder() / "config.json", std::ios::binary | std::ios::trunc) << "{}";
-    state.ConfigPath = (Folder() / "config.json").wstring();
-    state.ReportPath = (Folder() / "processor-runtime.json").wstring();
+    std::ofstream(ScratchFolder() / "config.json", std::ios::binary | std::ios::trunc) << "{}";
+    state.ConfigPath = (ScratchFolder() / "config.json").wstring();
+    state.ReportPath = (ScratchFolder() / "processor-runtime.json").wstring();
     txl::CreateLogger();
     txl::LoadConfiguration();
     txl::InstallHooks();
@@ -83,12 +68,7 @@ void ResetHost() {
 }  // namespace
 
 int FuzzDevServer(const std::uint8_t* data, std::size_t size) {
-    static const bool started = [] {
-        emuhost::ConfigureLogSinks(false, {});
-        emu::Game::Instance().Start();
-        return true;
-    }();
-    (void)started;
+    StartQuietGame();
     const txl::PluginConfig savedConfig = txl::State().Config;
     emu::Game& game = emu::Game::Instance();
     ResetHost();
@@ -108,7 +88,7 @@ int FuzzDevServer(const std::uint8_t* data, std::size_t size) {
     }
     StartPlugin();
     {
-        txl::devserver::GameSession session(game, Folder(), 10.0);
+        txl::devserver::GameSession session(game, ScratchFolder(), 10.0);
         txl::devserver::PopulateWorld(plan, game, session.Actors());
         txl::devserver::CommandInterpreter interpreter(session);
         std::size_t count = 0;

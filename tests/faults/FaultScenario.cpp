@@ -124,11 +124,11 @@ ScenarioOutcome RunFaultScenario(const NameFault* fault, FaultStart start) {
                 takeErrors();
             }
             outcome.HooksAtEnd = emuhost::HookManager::Instance().InstalledCount();
-            if (fault != nullptr) {
+            if (fault != nullptr && fault->Mode == FaultMode::RefusedInstall) {
+                outcome.HostFailures = outcome.HooksAfterLoad < txl::kHookCount ? 1 : 0;
+            } else if (fault != nullptr) {
                 for (const auto& line : server.Logs().Messages("", "AsaApi"))
                     outcome.HostFailures += line == HostFailureLine(*fault) ? 1 : 0;
-                if (fault->Mode == FaultMode::RefusedInstall)
-                    outcome.HostFailures = outcome.HooksAfterLoad < txl::kHookCount ? 1 : 0;
             }
             ClearFaults();
             outcome.ReloadAfterRecovery = Run(interpreter, "TXL.Reload");

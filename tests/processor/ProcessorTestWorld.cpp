@@ -77,15 +77,8 @@ LoadedPluginFolder::LoadedPluginFolder(const std::string& configJson)
     : folder_(configJson), plugin_(std::make_unique<emuhost::LoadedPlugin>(folder_.Library())) {}
 
 InProcessPlugin::InProcessPlugin() {
-    txl::PluginState& state = txl::State();
-    state.Config = txl::PluginConfig{};
-    state.EnforcementEnabled = true;
-    state.MaxChanceFraction = 0.5f;
-    state.MaxCrafts = 50;
-    state.AdoptionCounts.clear();
-    state.Hooks = txl::MakeHookTable();
-    state.TrackedProcessors.clear();
-    state.ProcessorLayouts.clear();
+    txl::State() = txl::PluginState{};
+    txl::State().Hooks = txl::MakeHookTable();
     txl::CreateLogger();
 }
 

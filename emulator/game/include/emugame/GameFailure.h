@@ -13,4 +13,14 @@ class GameFailure : public std::runtime_error {
     explicit GameFailure(const std::string& message) : std::runtime_error(message) {}
 };
 
+// Runs a call made by name: a failure of the game inside it becomes the caller's.
+template <typename Call>
+decltype(auto) AsCallersFailure(Call call) {
+    try {
+        return call();
+    } catch (const GameFailure& failure) {
+        throw std::runtime_error(failure.what());
+    }
+}
+
 }  // namespace emu

@@ -42,11 +42,7 @@ struct GameFunction<Native, DR(DArgs...)> {
 
     // The entry plug-ins resolve by name: a failure of the game becomes the caller's.
     static DR Call(DArgs... args) {
-        try {
-            return CallOwn(args...);
-        } catch (const GameFailure& failure) {
-            throw std::runtime_error(failure.what());
-        }
+        return AsCallersFailure([&]() -> DR { return CallOwn(args...); });
     }
 
     // Stands in for Call while the host makes this function's calls fail.

@@ -27,11 +27,7 @@ struct Hookable<Native, DR(DArgs...)> {
 
     // The entry plug-ins resolve by name: a failure of the game becomes the caller's.
     static DR ByName(DArgs... args) {
-        try {
-            return Entry(args...);
-        } catch (const GameFailure& failure) {
-            throw std::runtime_error(failure.what());
-        }
+        return AsCallersFailure([&]() -> DR { return Entry(args...); });
     }
 
     // The game's own call, with its own records. Only the game's own failures come back through
