@@ -262,7 +262,8 @@ TEST_F(SharedCopyTest, CopyInAProcessorGivesItsSourceACounter) {
         }
         for (int i = 0; i < road.copies; ++i) Craft(ChainOf(root, box, 1), 5, 5);
         EXPECT_EQ(Finished(), road.allowed);
-        EXPECT_EQ(CounterFloats(root).at(2), static_cast<float>(road.allowed));
+        const auto allowed = static_cast<float>(road.allowed);
+        EXPECT_EQ(CounterFloats(root), (std::vector<float>{1.0f, allowed, allowed}));
     }
 
     // A copy outside any processor gives its source nothing and leaves the copy alone.
