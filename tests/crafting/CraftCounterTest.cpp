@@ -144,10 +144,10 @@ TEST_F(CraftCounterTest, FirstAttachKeepsWhatTheGameCounted) {
         float expectedUsed;
     };
     const Case cases[] = {
-        {true, 1, -1, 8},   // crafted 8 times outside any processor
-        {true, 5, 9, 9},    // the adopted count is larger
-        {true, 20, -1, 0},  // more left than the maximum is nothing used
-        {false, 1, 3, 3},   // the game keeps no count for a class without a limit
+        {true, 1, -1, 8},    // crafted 8 times outside any processor
+        {true, 5, 9, 9},     // the adopted count is larger
+        {true, -5, -1, 10},  // the game's count is used up
+        {false, 1, 3, 3},    // the game keeps no count for a class without a limit
     };
     for (const Case& c : cases) {
         emu::Item* item = world.GiveBlueprint(

@@ -310,7 +310,8 @@ TEST_F(SharedCopyTest, CraftsFromACopyWhileTheSwitchWasOffAreKept) {
 
     // A copy without an earlier record of this root is not trusted: its game count says nothing.
     emu::Item* other = CountedRootInBox(box, 3);
-    for (const std::vector<float>& record : {std::vector<float>{}, {1.0f, 50.0f, 0.0f}}) {
+    for (const std::vector<float>& record :
+         {std::vector<float>{}, {1.0f, 50.0f, 0.0f}, {2.0f, 10.0f, 0.0f}}) {
         emu::Item* fresh = CopyOf(other, box);
         if (!record.empty()) txltest::SetCounterFloats(fresh, record);
         fresh->CustomItemID = 0;
