@@ -2,6 +2,7 @@
 #include <functional>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -9,12 +10,14 @@
 #include "emugame/GameCalls.h"
 #include "emugame/StandardClasses.h"
 #include "host/WeakObjects.h"
+#include "plugin/HookTable.h"
 #include "processor/ApplyCommand.h"
 #include "processor/EnforcementTimer.h"
 #include "processor/ProcessorEnforcement.h"
 #include "processor/ProcessorTestWorld.h"
 #include "processor/StatusEnforcementFlag.h"
 #include "shared/PluginState.h"
+#include "support/FunctionOverride.h"
 
 namespace {
 
@@ -41,6 +44,31 @@ std::vector<std::string> Join(std::vector<std::string> a, const std::vector<std:
 
 UObject* AsObject(emu::Character* creature) {
     return reinterpret_cast<UObject*>(creature);
+}
+
+// The thread-local flag that keeps the current-status detour from enforcing inside its own
+// enforcement.
+constexpr const char* kSync = "UPrimalCharacterStatusComponent.ServerSyncReplicatedValues()";
+
+// The game's status synchronisation, which here reads the success status back once after the
+// game raised it again.
+int synchronisations = 0;
+bool raiseOnSync = false;
+std::vector<bool> flagSeenBySync;
+void ReadingSync(emu::StatusComponent* component) {
+    ++synchronisations;
+    flagSeenBySync.push_back(txl::StatusEnforcementActive);
+    if (raiseOnSync) {
+        raiseOnSync = false;
+        component->CurrentStatusValues[kSuccess] = 0.4f;
+    }
+    emu::calls::BPGetCurrentStatusValue(component, kSuccess);
+}
+// The detours in this process, and the synchronisation's record afresh.
+void InstallReadingSync() {
+    txl::InstallHooks();
+    synchronisations = 0;
+    flagSeenBySync.clear();
 }
 
 class ProcessorEnforcement : public ::testing::Test {
@@ -335,6 +363,34 @@ TEST_F(ProcessorEnforcement, AReusedAddressReplacesTheStaleReference) {
     const FWeakObjectPtr& weak = txl::State().TrackedProcessors.at(AsObject(processor));
     EXPECT_EQ(weak.ObjectIndex, processor->Base.Object.InternalIndex);
     EXPECT_EQ(Game().ResolveWeak(weak), &processor->Base.Object);
+}
+
+TEST_F(ProcessorEnforcement, AReadDuringTheDetoursEnforcementDoesNotEnforceAgain) {
+    InstallReadingSync();
+    txltest::FunctionOverride sync(kSync, reinterpret_cast<void*>(&ReadingSync));
+    auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, 0.4f);
+    raiseOnSync = true;
+    EXPECT_EQ(emu::calls::BPGetCurrentStatusValue(tamed->MyCharacterStatusComponent, kSuccess),
+              -0.5f);
+    EXPECT_EQ(synchronisations, 1);
+    EXPECT_THAT(flagSeenBySync, ElementsAre(true));
+    // The game's raise during the synchronisation was not enforced by the nested read.
+    EXPECT_EQ(tamed->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], 0.4f);
+    EXPECT_FALSE(txl::StatusEnforcementActive);
+}
+
+TEST_F(ProcessorEnforcement, AReadDuringAnotherEnforcementEnforcesOnceMore) {
+    InstallReadingSync();
+    txltest::FunctionOverride sync(kSync, reinterpret_cast<void*>(&ReadingSync));
+    auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, 0.4f);
+    raiseOnSync = true;
+    txl::EnforceProcessor(reinterpret_cast<UObject*>(tamed));
+    // The nested read ran one enforcement (not forced), which lowered the raised value and
+    // synchronised; its own read did not nest further.
+    EXPECT_EQ(synchronisations, 2);
+    EXPECT_THAT(flagSeenBySync, ElementsAre(false, true));
+    EXPECT_EQ(tamed->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], -0.5f);
+    EXPECT_FALSE(txl::StatusEnforcementActive);
 }
 
 }  // namespace
