@@ -119,49 +119,6 @@ TEST(CraftingScenario, AdoptedUnlimitedBlueprintIsCountedToExhaustion) {
     EXPECT_TRUE(s.ReleasedEverything());
 }
 
-TEST(CraftingScenario, SharedCopyCraftsAgainstItsSourcesCounter) {
-    CraftingScenario s(R"({"DebugLogging": true})");
-    emu::Item* source = s.world.GiveBolt();
-    const std::string key = Key(source);
-    s.BeginPlay();
-    emu::ItemContainer* box = s.world.SpawnBox();
-    s.world.MoveItem(source, box->MyInventoryComponent);
-    emu::Item* copy = s.world.GiveBolt();
-    s.Game().AddSharingEntry(copy, source, box);
-    s.BeginPlay();
-    EXPECT_EQ(CounterFloats(copy), (std::vector<float>{1.0f, 10.0f, 0.0f}));
-
-    s.Craft(copy, 2);
-    s.Game().Advance(4000);
-    EXPECT_EQ(CounterFloats(source), (std::vector<float>{1.0f, 10.0f, 2.0f}));
-    EXPECT_EQ(source->CustomItemID, 7);
-    EXPECT_EQ(CounterFloats(copy), CounterFloats(source));
-    EXPECT_EQ(copy->CustomItemID, 7);
-    EXPECT_EQ(CustomDescription(copy), CounterLine(8, 10));
-    EXPECT_EQ(CustomDescription(source), CounterLine(8, 10));
-    auto announced = s.Game().Log().Calls("UpdatedItem");
-    ASSERT_GE(announced.size(), 2u);
-    EXPECT_EQ(announced[announced.size() - 2].target, source);
-    EXPECT_EQ(announced.back().target, copy);
-
-    // The copy's own count runs out on the last craft: the game removes the copy, and the
-    // source is counted to its end.
-    s.Craft(copy, 8);
-    s.Game().Advance(16000);
-    EXPECT_FALSE(s.InProcessorInventory(copy));
-    EXPECT_EQ(CounterFloats(source), (std::vector<float>{1.0f, 10.0f, 10.0f}));
-    EXPECT_EQ(source->CustomItemID, -1);
-    EXPECT_EQ(s.Game().Log().Calls("UpdatedItem").back().target, source);
-    EXPECT_EQ(s.CounterLines().back(), "TXL craft completed: source " + key + " 10/10");
-
-    emu::Item* another = s.world.GiveBolt();
-    s.Game().AddSharingEntry(another, source, box);
-    s.Craft(another);
-    EXPECT_EQ(another->CraftQueue, 0);
-    EXPECT_EQ(s.JournalCount("StopCraftingRepairing"), 1u);
-    EXPECT_TRUE(s.ReleasedEverything());
-}
-
 TEST(CraftingScenario, FailedCounterUpdateIsLoggedAndTheGamesCallGoesOn) {
     CraftingScenario s("{}");
     emu::Item* bolt = s.world.GiveBolt();

@@ -249,6 +249,11 @@ TEST_F(SharedCopyTest, CopiesOfCopiesCountAgainstTheRoot) {
         emu::Item* root = CountedRootInBox(box, 3);
         emu::Item* copy = ChainOf(root, box, copies);
         EXPECT_EQ(Maximum(copy), 7);
+        // After each craft the copy is mirrored again and announced after the root.
+        Craft(copy, 1);
+        EXPECT_EQ(CounterFloats(copy), (std::vector<float>{1.0f, 10.0f, 4.0f}));
+        EXPECT_EQ(copy->CustomItemID, 5);
+        EXPECT_EQ(Game().Log().Calls("UpdatedItem").back().target, copy);
         EXPECT_EQ(Craft(copy, 10, 3), 7);
         EXPECT_EQ(CounterFloats(root), (std::vector<float>{1.0f, 10.0f, 10.0f}));
     }
