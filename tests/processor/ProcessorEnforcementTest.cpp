@@ -85,29 +85,25 @@ class ProcessorEnforcement : public ::testing::Test {
 };
 
 TEST_F(ProcessorEnforcement, PropertiesAreSetToTheCaps) {
-    ProcessorValues high = Enforced({1.0f, 100, 2.0f});
-    EXPECT_EQ(high.chance, 0.5f);
-    EXPECT_EQ(high.crafts, 50);
-    EXPECT_EQ(high.skill, 0.5f);
-
-    // Chance and crafts are raised too; a smaller skill multiplier stays.
-    ProcessorValues low = Enforced({0.25f, 10, 0.25f});
-    EXPECT_EQ(low.chance, 0.5f);
-    EXPECT_EQ(low.crafts, 50);
-    EXPECT_EQ(low.skill, 0.25f);
-
-    // A NaN chance is replaced; an infinite chance too.
-    EXPECT_EQ(Enforced({kNaN, 50, 0.5f}).chance, 0.5f);
-    EXPECT_EQ(Enforced({-kInfinity, 50, 0.5f}).chance, 0.5f);
+    const ProcessorValues cases[][2] = {
+        {{1.0f, 100, 2.0f}, {0.5f, 50, 0.5f}},
+        // Chance and crafts are raised too; a smaller skill multiplier stays.
+        {{0.25f, 10, 0.25f}, {0.5f, 50, 0.25f}},
+        // A NaN or +infinite value is set to its cap; -infinity is only below the skill's.
+        {{kNaN, 50, kNaN}, {0.5f, 50, 0.5f}},
+        {{kInfinity, 50, kInfinity}, {0.5f, 50, 0.5f}},
+        {{-kInfinity, 50, -kInfinity}, {0.5f, 50, -kInfinity}},
+    };
+    for (const auto& [given, expected] : cases) {
+        ProcessorValues enforced = Enforced(given);
+        EXPECT_EQ(enforced.chance, expected.chance) << given.chance;
+        EXPECT_EQ(enforced.crafts, expected.crafts) << given.crafts;
+        EXPECT_EQ(enforced.skill, expected.skill) << given.skill;
+    }
 }
 
 TEST_F(ProcessorEnforcement, InfinityIsAboveEveryCap) {
     plugin.InstallHooks();
-    // A NaN or +infinite multiplier is set to its cap; -infinity is below it.
-    EXPECT_EQ(Enforced({kInfinity, 50, kInfinity}).skill, 0.5f);
-    EXPECT_EQ(Enforced({0.5f, 50, kNaN}).skill, 0.5f);
-    EXPECT_EQ(Enforced({0.5f, 50, -kInfinity}).skill, -kInfinity);
-
     auto* creature = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, kInfinity);
     emu::StatusComponent* status = creature->MyCharacterStatusComponent;
     EXPECT_EQ(emu::calls::BPGetMaxStatusValue(status, kSuccess), -0.5f);
