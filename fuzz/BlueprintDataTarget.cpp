@@ -341,7 +341,7 @@ struct SavedSettings {
     txl::PluginConfig config = txl::State().Config;
     bool enabled = txl::State().EnforcementEnabled;
     std::int32_t maxCrafts = txl::State().MaxCrafts;
-    std::unordered_map<std::string, std::int32_t> adoption = txl::State().AdoptionCounts;
+    txl::AdoptionTable adoption = txl::State().AdoptionCounts;
     ~SavedSettings() {
         txl::PluginState& state = txl::State();
         state.Config = config;

@@ -22,7 +22,7 @@ struct Settings {
     bool EnforcementEnabled = false;
     float MaxChanceFraction = 0.0f;
     std::int32_t MaxCrafts = 0;
-    std::unordered_map<std::string, std::int32_t> AdoptionCounts;
+    txl::AdoptionTable AdoptionCounts;
     std::wstring ConfigPath;
 
     static Settings Take() {

@@ -58,10 +58,8 @@ bool AttachCounter(UPrimalItem* item, UPrimalItem* placed, std::int32_t& maximum
                           EGetSparseClassDataMethod::CreateIfNull);
     const PluginState& state = State();
     const FItemNetID id = ItemIdOf(item);
-    // Reused: an unlimited blueprint in a processor looks its key up at every refresh.
-    thread_local std::string key;
-    WriteBlueprintKey(id, key);
-    const auto adoption = state.AdoptionCounts.find(key);
+    // An unlimited blueprint in a processor looks its key up at every refresh.
+    const auto adoption = state.AdoptionCounts.find(BlueprintKey(id).View());
     const bool adopted = adoption != state.AdoptionCounts.end();
     if (sparse == nullptr) return false;
 

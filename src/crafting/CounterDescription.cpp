@@ -60,7 +60,7 @@ class DescriptionPieces {
         return at == text.size();
     }
 
-    // Copies the pieces into `out`, whose buffer is reused from call to call.
+    // Copies the pieces into `out`.
     void Join(std::wstring& out) const {
         out.clear();
         for (std::size_t i = 0; i < count_; ++i) out.append(pieces_[i]);
@@ -99,7 +99,9 @@ bool RewriteCounterDescription(UPrimalItem* item, std::int32_t maximum, std::int
         return false;
     }
     // Joined before the old buffer goes: the base may be a view into it.
-    thread_local std::wstring joined;
+    // Not kept between calls: a thread-local with a destructor would pin the module in memory
+    // on Windows until the thread ends, so the host could never unload the plug-in.
+    std::wstring joined;
     pieces.Join(joined);
     host::EngineString fresh;
     fresh.Get().AssignRange(joined.data(), static_cast<int>(joined.size()));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,9 +28,17 @@ FCustomItemData* CustomEntryAt(UPrimalItem* item, int32 index);
 bool IsValidCounterRecord(const FCustomItemData& entry);
 
 FItemNetID ItemIdOf(UPrimalItem* item);
-// The two id parts in unsigned decimal joined by ":", as AdoptTestBlueprints names them.
-// Written into `out`, whose buffer is reused from call to call.
-void WriteBlueprintKey(const FItemNetID& id, std::string& out);
+// The two id parts in unsigned decimal joined by ":", as AdoptTestBlueprints names them; held in
+// place, so building one allocates nothing.
+class BlueprintKey {
+  public:
+    explicit BlueprintKey(const FItemNetID& id);
+    std::string_view View() const { return {text_.data(), size_}; }
+
+  private:
+    std::array<char, 21> text_{};  // two unsigned 32-bit decimals and the colon
+    std::size_t size_ = 0;
+};
 
 // Gives a blueprint its first record when it, or the copy `placed` that shares it, sits in a
 // processor's inventory; false when it does not qualify.

@@ -49,15 +49,12 @@ FItemNetID ItemIdOf(UPrimalItem* item) {
     return host::Field<FItemNetID>(item, "UPrimalItem.ItemID"_field);
 }
 
-void WriteBlueprintKey(const FItemNetID& id, std::string& out) {
-    // Room for any unsigned 32-bit decimal.
-    std::array<char, 10> first{};
-    std::array<char, 10> second{};
-    char* firstEnd = std::to_chars(first.data(), first.data() + first.size(), id.ItemID1).ptr;
-    char* secondEnd = std::to_chars(second.data(), second.data() + second.size(), id.ItemID2).ptr;
-    out.assign(first.data(), firstEnd);
-    out += ':';
-    out.append(second.data(), secondEnd);
+BlueprintKey::BlueprintKey(const FItemNetID& id) {
+    char* const end = text_.data() + text_.size();
+    char* at = std::to_chars(text_.data(), end, id.ItemID1).ptr;
+    *at++ = ':';
+    at = std::to_chars(at, end, id.ItemID2).ptr;
+    size_ = static_cast<std::size_t>(at - text_.data());
 }
 
 }  // namespace crafting

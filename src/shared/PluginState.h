@@ -44,7 +44,7 @@ struct PluginState {
     bool EnforcementEnabled = true;
     float MaxChanceFraction = 0.5f;
     std::int32_t MaxCrafts = 50;
-    std::unordered_map<std::string, std::int32_t> AdoptionCounts;
+    AdoptionTable AdoptionCounts;
     std::array<HookRecord, kHookCount> Hooks{};
     bool TimerRegistered = false;
     bool CommandsRegistered = false;
