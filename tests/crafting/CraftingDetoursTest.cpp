@@ -70,6 +70,12 @@ class CraftingDetoursTest : public ::testing::Test {
 TEST_F(CraftingDetoursTest, QueueableCraftsAreClampedToWhatIsLeft) {
     GameStandIn<&FakeMaximum>::Install(kMaximumCrafting);
     InstallPlugin();
+    // The first question attaches the counter.
+    emu::Item* fresh = world.GiveBolt();
+    gAnswer = 50;
+    EXPECT_EQ(Maximum(fresh), 10);
+    EXPECT_EQ(CounterFloats(fresh), (std::vector<float>{1.0f, 10.0f, 0.0f}));
+
     emu::Item* bolt = CountedBolt(7);
     bolt->CraftQueue = 2;
     gAnswer = 5;
@@ -101,15 +107,6 @@ TEST_F(CraftingDetoursTest, QueueableCraftsAreClampedToWhatIsLeft) {
     gAnswer = 5;
     EXPECT_EQ(Maximum(nearlyDone), 5);
     EXPECT_EQ(Maximum(orphan), 5);
-}
-
-TEST_F(CraftingDetoursTest, TheFirstQueueQuestionAttachesTheCounter) {
-    GameStandIn<&FakeMaximum>::Install(kMaximumCrafting);
-    InstallPlugin();
-    emu::Item* bolt = world.GiveBolt();
-    gAnswer = 50;
-    EXPECT_EQ(Maximum(bolt), 10);
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 0.0f}));
 }
 
 float gRaisedUsed = 0.0f;

@@ -132,29 +132,6 @@ TEST_F(ProcessorDiscovery, TheMostDerivedDeclarationWins) {
               "Processor property type/size mismatch");
 }
 
-TEST_F(ProcessorDiscovery, AFailedClassKeepsAZeroEntryAndIsNotDiscoveredAgain) {
-    emu::Class* cls = Define(
-        "Thalassovex_Character_BP_C",
-        {{"SuccessRateCap"}, {"NumberMaxCrafts", "FloatProperty", 4}, {"CraftingSkillLevelMulti"}});
-    try {
-        txl::AcquireProcessorLayout(AsClass(cls));
-        FAIL() << "discovery accepted a float crafts property";
-    } catch (const std::runtime_error& error) {
-        EXPECT_STREQ(error.what(), "Processor property type/size mismatch");
-    }
-    const txl::ProcessorLayout& entry = txl::State().ProcessorLayouts.at(AsClass(cls));
-    EXPECT_FALSE(entry.valid);
-    // What passed before the failure is not kept either.
-    EXPECT_EQ(entry.successRateCap.property, nullptr);
-    EXPECT_EQ(entry.successRateCap.offset, 0);
-
-    server.Logs().Clear();
-    auto [again, firstSight] = txl::AcquireProcessorLayout(AsClass(cls));
-    EXPECT_FALSE(firstSight);
-    EXPECT_FALSE(again.valid);
-    EXPECT_TRUE(server.Logs().Messages().empty());
-}
-
 TEST_F(ProcessorDiscovery, ProcessorsNeedTheDinoAncestorAndBothTokensInAnyCase) {
     emu::Game& game = server.Game();
     auto classes = emu::DefineStandardClasses(game);
