@@ -155,21 +155,6 @@ TEST_F(ProcessorEnforcement, TeamOwnedSuccessStatusIsLoweredAndSynchronised) {
     EXPECT_EQ(txltest::Replication(Game()), kStatusReplication);
 }
 
-TEST_F(ProcessorEnforcement, StatusBelowTheLimitIsSynchronisedOnlyWhenForced) {
-    auto* creature = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, -0.7f);
-    txl::EnforceProcessorLimits(AsObject(creature), false);
-    EXPECT_EQ(creature->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], -0.7f);
-    EXPECT_EQ(txltest::Replication(Game()), kPropertyReplication);
-
-    Game().Log().Clear();
-    txl::EnforceProcessorLimits(AsObject(creature), false);
-    EXPECT_THAT(txltest::Replication(Game()), IsEmpty());
-
-    txl::EnforceProcessorLimits(AsObject(creature), true);
-    EXPECT_EQ(txltest::Replication(Game()), Join(kStatusReplication, kPropertyReplication));
-    EXPECT_EQ(creature->MyCharacterStatusComponent->MaxStatusValues[kSuccess], -0.7f);
-}
-
 TEST_F(ProcessorEnforcement, WildProcessorKeepsItsStatus) {
     auto* creature = txltest::SpawnProcessor(Game(), kWild, {1.0f, 100, 2.0f}, 0.4f);
     txl::EnforceProcessorLimits(AsObject(creature), true);
