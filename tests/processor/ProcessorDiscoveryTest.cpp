@@ -50,10 +50,6 @@ TEST_F(ProcessorDiscovery, AcceptsFloatsAndEightByteDoublesForFractions) {
     EXPECT_TRUE(firstSight);
     EXPECT_TRUE(layout.valid);
     EXPECT_EQ(layout.successRateCap.size, 8);
-    EXPECT_EQ(layout.successRateCap.offset, chance->Offset_Internal);
-    EXPECT_EQ(layout.successRateCap.property, reinterpret_cast<FProperty*>(chance));
-    EXPECT_EQ(layout.craftingSkillLevelMulti.size, 4);
-    EXPECT_EQ(layout.craftingSkillLevelMulti.offset, skill->Offset_Internal);
 
     auto crafts = layout.numberMaxCrafts.offset;
     EXPECT_THAT(
