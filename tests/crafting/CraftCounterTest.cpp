@@ -246,6 +246,7 @@ TEST_F(CraftCounterTest, InventoryRefreshAnnouncesOnlyChangedItems) {
 }
 
 // Game calls made during a refresh that come back into the plug-in or move the arrays it walks.
+class GameReentry : public CraftCounterTest {};
 using txltest::FunctionOverride;
 
 using SetCustomItemDataFn = void(emu::Item*, const FCustomItemData*);
@@ -258,9 +259,7 @@ void SetDataAndRefresh(emu::Item* item, const FCustomItemData* data) {
     gNestedResults.push_back(txl::RefreshBlueprintCounter(Plugin(item)));
 }
 
-TEST(GameReentry, RefreshReenteredThroughAGameCallChangesNothing) {
-    txltest::CraftingWorld world;
-    txltest::ResetPluginSettings();
+TEST_F(GameReentry, RefreshReenteredThroughAGameCallChangesNothing) {
     FunctionOverride override("UPrimalItem.SetCustomItemData(FCustomItemData&)",
                               &SetDataAndRefresh);
     gSetData = &override;
@@ -300,9 +299,7 @@ void ToStringAndGrow(const FName* name, FString* out) {
     }
 }
 
-TEST(GameReentry, CustomDataWalkSurvivesTheArrayMoving) {
-    txltest::CraftingWorld world;
-    txltest::ResetPluginSettings();
+TEST_F(GameReentry, CustomDataWalkSurvivesTheArrayMoving) {
     emu::Item* bolt = world.GiveBolt();
     FCustomItemData other{};
     other.CustomDataName = world.Game().MakeName("SomethingElse");
@@ -337,9 +334,7 @@ void UpdatedAndGive(emu::Item* item, bool first, bool second) {
     for (int i = 0; i < 10; ++i) gWorld->GiveBolt();
 }
 
-TEST(GameReentry, InventoryWalkSurvivesTheArrayMoving) {
-    txltest::CraftingWorld world;
-    txltest::ResetPluginSettings();
+TEST_F(GameReentry, InventoryWalkSurvivesTheArrayMoving) {
     gWorld = &world;
     gGifts = 0;
     emuhost::HookManager::Instance().InstallHook("UPrimalItem.UpdatedItem(bool,bool)",

@@ -60,6 +60,15 @@ class SharedCopyTest : public ::testing::Test {
         world.MoveItem(link, world.ProcessorInventory());
         return link;
     }
+    // A copy in the processor of a counted root in a box; then `destroy` runs on the box and root.
+    emu::Item* CopyThenDestroy(
+        const std::function<void(emu::ItemContainer* box, emu::Item* root)>& destroy) {
+        emu::ItemContainer* box = world.SpawnBox();
+        emu::Item* root = CountedRootInBox(box, 3);
+        emu::Item* copy = ChainOf(root, box, 1);
+        destroy(box, root);
+        return copy;
+    }
     int Maximum(emu::Item* item) {
         return emu::calls::GetMaximumAdditionalCrafting(item, world.ProcessorInventory(),
                                                         Game().PlayerController());
@@ -186,25 +195,17 @@ TEST_F(SharedCopyTest, CopiesWithoutASourceAreNeverCraftedFrom) {
          }},
         {"the box is being destroyed",
          [&] {
-             emu::ItemContainer* box = world.SpawnBox();
-             emu::Item* copy = ChainOf(CountedRootInBox(box, 3), box, 1);
-             Game().DestroyActor(&box->Base);
-             return copy;
+             return CopyThenDestroy([&](auto* box, auto*) { Game().DestroyActor(&box->Base); });
          }},
         {"the box alone is being destroyed",
          [&] {
-             emu::ItemContainer* box = world.SpawnBox();
-             emu::Item* copy = ChainOf(CountedRootInBox(box, 3), box, 1);
-             Game().DestroyObject(&box->Base.Object);
-             return copy;
+             return CopyThenDestroy(
+                 [&](auto* box, auto*) { Game().DestroyObject(&box->Base.Object); });
          }},
         {"the source is being destroyed",
          [&] {
-             emu::ItemContainer* box = world.SpawnBox();
-             emu::Item* source = CountedRootInBox(box, 3);
-             emu::Item* copy = ChainOf(source, box, 1);
-             Game().DestroyObject(&source->Object);
-             return copy;
+             return CopyThenDestroy(
+                 [&](auto*, auto* root) { Game().DestroyObject(&root->Object); });
          }},
     };
     for (const Road& road : roads) {
