@@ -222,41 +222,31 @@ TEST_F(CraftCounterTest, ReplacesOldCounterLinesAndKeepsTheUsersText) {
     EXPECT_FALSE(txl::RefreshBlueprintCounter(Plugin(bolt)));
 }
 
-TEST_F(CraftCounterTest, ExhaustedTextIsOptionalAndMayHoldAnyCharacter) {
+TEST_F(CraftCounterTest, InventoryRefreshAnnouncesOnlyChangedItems) {
     txl::State().Config.ExhaustedCounterText = "";
     emu::Item* bolt = world.GiveBolt();
     txltest::SetCounterFloats(bolt, {1.0f, 10.0f, 10.0f});
     txl::RefreshBlueprintCounter(Plugin(bolt));
     EXPECT_EQ(CustomDescription(bolt), CounterLine(0, 10));
-
-    // A NUL inside the text is kept, and the unchanged item is not announced again.
-    txl::State().Config.ExhaustedCounterText = std::string("Done\0!", 6);
-    txl::RefreshInventoryCounters(reinterpret_cast<UObject*>(world.Processor()));
-    EXPECT_EQ(CustomDescription(bolt), CounterLine(0, 10) + std::wstring(L" - Done\0!", 9));
-    auto announced = world.Game().Log().Calls("UpdatedItem").size();
-    EXPECT_EQ(announced, 1u);
-    txl::RefreshInventoryCounters(reinterpret_cast<UObject*>(world.Processor()));
-    EXPECT_EQ(world.Game().Log().Calls("UpdatedItem").size(), announced);
-}
-
-TEST_F(CraftCounterTest, InventoryRefreshAnnouncesOnlyChangedItems) {
-    emu::Item* bolt = world.GiveBolt();
     world.GiveBlueprint(world.Classes().unlimitedBlueprint, world.ProcessorInventory());
     emu::ItemSpec resource;
     resource.itemClass = world.Classes().resource;
     world.Game().GiveItem(world.ProcessorInventory(), resource);
 
-    txl::RefreshInventoryCounters(reinterpret_cast<UObject*>(world.Processor()));
+    // The exhausted text may hold a NUL; only the changed item is announced, and only once.
+    txl::State().Config.ExhaustedCounterText = std::string("Done\0!", 6);
+    for (int i = 0; i < 2; ++i)
+        txl::RefreshInventoryCounters(reinterpret_cast<UObject*>(world.Processor()));
+    EXPECT_EQ(CustomDescription(bolt), CounterLine(0, 10) + std::wstring(L" - Done\0!", 9));
     auto calls = world.Game().Log().Calls("UpdatedItem");
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].target, bolt);
     EXPECT_EQ(calls[0].arguments, "false,false");
-    txl::RefreshInventoryCounters(reinterpret_cast<UObject*>(world.Processor()));
-    EXPECT_EQ(world.Game().Log().Calls("UpdatedItem").size(), 1u);
     txl::RefreshInventoryCounters(nullptr);
 }
 
 // Game calls made during a refresh that come back into the plug-in or move the arrays it walks.
+class GameReentry : public CraftCounterTest {};
 using txltest::FunctionOverride;
 
 using SetCustomItemDataFn = void(emu::Item*, const FCustomItemData*);
@@ -269,9 +259,7 @@ void SetDataAndRefresh(emu::Item* item, const FCustomItemData* data) {
     gNestedResults.push_back(txl::RefreshBlueprintCounter(Plugin(item)));
 }
 
-TEST(GameReentry, RefreshReenteredThroughAGameCallChangesNothing) {
-    txltest::CraftingWorld world;
-    txltest::ResetPluginSettings();
+TEST_F(GameReentry, RefreshReenteredThroughAGameCallChangesNothing) {
     FunctionOverride override("UPrimalItem.SetCustomItemData(FCustomItemData&)",
                               &SetDataAndRefresh);
     gSetData = &override;
@@ -311,9 +299,7 @@ void ToStringAndGrow(const FName* name, FString* out) {
     }
 }
 
-TEST(GameReentry, CustomDataWalkSurvivesTheArrayMoving) {
-    txltest::CraftingWorld world;
-    txltest::ResetPluginSettings();
+TEST_F(GameReentry, CustomDataWalkSurvivesTheArrayMoving) {
     emu::Item* bolt = world.GiveBolt();
     FCustomItemData other{};
     other.CustomDataName = world.Game().MakeName("SomethingElse");
@@ -348,9 +334,7 @@ void UpdatedAndGive(emu::Item* item, bool first, bool second) {
     for (int i = 0; i < 10; ++i) gWorld->GiveBolt();
 }
 
-TEST(GameReentry, InventoryWalkSurvivesTheArrayMoving) {
-    txltest::CraftingWorld world;
-    txltest::ResetPluginSettings();
+TEST_F(GameReentry, InventoryWalkSurvivesTheArrayMoving) {
     gWorld = &world;
     gGifts = 0;
     emuhost::HookManager::Instance().InstallHook("UPrimalItem.UpdatedItem(bool,bool)",

@@ -70,6 +70,12 @@ class CraftingDetoursTest : public ::testing::Test {
 TEST_F(CraftingDetoursTest, QueueableCraftsAreClampedToWhatIsLeft) {
     GameStandIn<&FakeMaximum>::Install(kMaximumCrafting);
     InstallPlugin();
+    // The first question attaches the counter.
+    emu::Item* fresh = world.GiveBolt();
+    gAnswer = 50;
+    EXPECT_EQ(Maximum(fresh), 10);
+    EXPECT_EQ(CounterFloats(fresh), (std::vector<float>{1.0f, 10.0f, 0.0f}));
+
     emu::Item* bolt = CountedBolt(7);
     bolt->CraftQueue = 2;
     gAnswer = 5;
@@ -101,15 +107,6 @@ TEST_F(CraftingDetoursTest, QueueableCraftsAreClampedToWhatIsLeft) {
     gAnswer = 5;
     EXPECT_EQ(Maximum(nearlyDone), 5);
     EXPECT_EQ(Maximum(orphan), 5);
-}
-
-TEST_F(CraftingDetoursTest, TheFirstQueueQuestionAttachesTheCounter) {
-    GameStandIn<&FakeMaximum>::Install(kMaximumCrafting);
-    InstallPlugin();
-    emu::Item* bolt = world.GiveBolt();
-    gAnswer = 50;
-    EXPECT_EQ(Maximum(bolt), 10);
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 0.0f}));
 }
 
 float gRaisedUsed = 0.0f;
@@ -148,28 +145,24 @@ TEST_F(CraftingDetoursTest, RecordReplacedDuringTheCraftIsNotWrittenInto) {
     GameStandIn<&FinishAndReplaceRecord>::Install(kFinishCrafting);
     InstallPlugin();
     txl::State().Config.DebugLogging = true;
-    for (const auto& replacement : {std::vector<float>{1.0f, 10.0f}, {2.0f, 10.0f, 3.0f}}) {
+    // Only a valid record the game put in its place is counted on, and only what was stored is
+    // logged.
+    for (const auto& replacement :
+         {std::vector<float>{1.0f, 10.0f}, {2.0f, 10.0f, 3.0f}, {1.0f, 8.0f, 6.0f}}) {
         emu::Item* bolt = CountedBolt(3);
         bolt->CraftQueue = 1;
         gShortened = bolt;
         gReplacement = replacement;
         EXPECT_EQ(emu::calls::FinishCraftingBlueprint(bolt), 1);
         EXPECT_EQ(CounterFloats(bolt), replacement);
+        const bool valid = replacement.size() == 3 && replacement[0] == 1.0f;
         EXPECT_EQ(txltest::CustomDescription(bolt),
-                  txltest::CounterLine(0, 0) + L" - Craft limit reached");
-        // Nothing was stored, so no count is claimed.
-        EXPECT_EQ(CraftLines(), std::vector<std::string>{});
+                  valid ? txltest::CounterLine(2, 8)
+                        : txltest::CounterLine(0, 0) + L" - Craft limit reached");
+        EXPECT_EQ(CraftLines(), valid ? std::vector<std::string>{"TXL craft completed: source " +
+                                                                 txltest::Key(bolt) + " 6/8"}
+                                      : std::vector<std::string>{});
     }
-
-    // A valid record the game put in its place is counted on, and the log says what was stored.
-    emu::Item* bolt = CountedBolt(3);
-    bolt->CraftQueue = 1;
-    gShortened = bolt;
-    gReplacement = {1.0f, 8.0f, 6.0f};
-    EXPECT_EQ(emu::calls::FinishCraftingBlueprint(bolt), 1);
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 8.0f, 6.0f}));
-    EXPECT_EQ(CraftLines(), std::vector<std::string>{"TXL craft completed: source " +
-                                                     txltest::Key(bolt) + " 6/8"});
 }
 
 unsigned gResult = 0;

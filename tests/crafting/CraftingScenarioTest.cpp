@@ -97,28 +97,6 @@ TEST(CraftingScenario, ExhaustedBlueprintIsLeftToTheGameToDestroy) {
     EXPECT_TRUE(s.ReleasedEverything());
 }
 
-TEST(CraftingScenario, AdoptedUnlimitedBlueprintIsCountedToExhaustion) {
-    CraftingScenario s(R"({"MaxCraftingsPerBlueprint": 4, "AdoptTestBlueprints": {"7:8": 2}})");
-    emu::Item* lantern = s.world.GiveBlueprint(s.world.Classes().unlimitedBlueprint,
-                                               s.world.ProcessorInventory(), 7, 8);
-    s.BeginPlay();
-    EXPECT_EQ(CounterFloats(lantern), (std::vector<float>{1.0f, 4.0f, 2.0f}));
-    EXPECT_EQ(s.Maximum(lantern), 2);  // the game sets no limit of its own
-
-    // Three queued, two left: the third is stopped when it would finish.
-    s.Craft(lantern, 3);
-    s.Game().Advance(6000);
-    EXPECT_EQ(CounterFloats(lantern), (std::vector<float>{1.0f, 4.0f, 4.0f}));
-    EXPECT_EQ(lantern->CustomItemID, -1);
-    EXPECT_EQ(CustomDescription(lantern), CounterLine(0, 4) + L" - Craft limit reached");
-    EXPECT_EQ(s.ProcessorItemCount(), 1 + s.Products());
-    EXPECT_EQ(s.JournalCount("StopCraftingRepairing"), 1u);
-    EXPECT_EQ(lantern->CraftQueue, 0);
-    s.Craft(lantern);
-    EXPECT_EQ(s.JournalCount("CraftBlueprint"), 3u);
-    EXPECT_TRUE(s.ReleasedEverything());
-}
-
 TEST(CraftingScenario, FailedCounterUpdateIsLoggedAndTheGamesCallGoesOn) {
     CraftingScenario s("{}");
     emu::Item* bolt = s.world.GiveBolt();

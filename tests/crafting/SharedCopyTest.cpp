@@ -60,6 +60,15 @@ class SharedCopyTest : public ::testing::Test {
         world.MoveItem(link, world.ProcessorInventory());
         return link;
     }
+    // A copy in the processor of a counted root in a box; then `destroy` runs on the box and root.
+    emu::Item* CopyThenDestroy(
+        const std::function<void(emu::ItemContainer* box, emu::Item* root)>& destroy) {
+        emu::ItemContainer* box = world.SpawnBox();
+        emu::Item* root = CountedRootInBox(box, 3);
+        emu::Item* copy = ChainOf(root, box, 1);
+        destroy(box, root);
+        return copy;
+    }
     int Maximum(emu::Item* item) {
         return emu::calls::GetMaximumAdditionalCrafting(item, world.ProcessorInventory(),
                                                         Game().PlayerController());
@@ -119,12 +128,15 @@ TEST_F(SharedCopyTest, CopyMirrorsItsSourceEveryTime) {
 }
 
 TEST_F(SharedCopyTest, CopiesWithoutASourceAreNeverCraftedFrom) {
-    const auto sharing = [](emu::Item* copy) -> FCustomItemData& {
-        return copy->CustomItemDatas.Data[0];
+    // A copy of a counted root in a box, whose sharing entry may then be changed.
+    const auto copyInBox = [&] {
+        emu::ItemContainer* box = world.SpawnBox();
+        return CopyOf(CountedRootInBox(box), box);
     };
     struct Road {
         const char* name;
         std::function<emu::Item*()> make;
+        std::function<void(FCustomItemData&)> change = nullptr;
     };
     const std::vector<Road> roads = {
         {"two blueprints with the source's id",
@@ -152,34 +164,17 @@ TEST_F(SharedCopyTest, CopiesWithoutASourceAreNeverCraftedFrom) {
              spec.blueprint = spec.engram = true;
              return CopyOf(Game().GiveItem(box->MyInventoryComponent, spec), box);
          }},
-        {"not a container",
-         [&] {
-             emu::Item* copy = CopyOf(CountedRootInBox(world.SpawnBox()), world.SpawnBox());
-             sharing(copy).CustomDataObjects.Data[0] =
+        {"not a container", copyInBox,
+         [&](FCustomItemData& entry) {
+             entry.CustomDataObjects.Data[0] =
                  reinterpret_cast<UObject*>(Game().SpawnCreature(world.Classes().creature, 1));
-             return copy;
          }},
-        {"null object",
-         [&] {
-             emu::ItemContainer* box = world.SpawnBox();
-             emu::Item* copy = CopyOf(CountedRootInBox(box), box);
-             sharing(copy).CustomDataObjects.Data[0] = nullptr;
-             return copy;
-         }},
-        {"one float",
-         [&] {
-             emu::ItemContainer* box = world.SpawnBox();
-             emu::Item* copy = CopyOf(CountedRootInBox(box), box);
-             sharing(copy).CustomDataFloats.ArrayNum = 1;
-             return copy;
-         }},
-        {"infinite id",
-         [&] {
-             emu::ItemContainer* box = world.SpawnBox();
-             emu::Item* copy = CopyOf(CountedRootInBox(box), box);
-             sharing(copy).CustomDataFloats.Data[1] = INFINITY;
-             return copy;
-         }},
+        {"null object", copyInBox,
+         [](FCustomItemData& entry) { entry.CustomDataObjects.Data[0] = nullptr; }},
+        {"one float", copyInBox,
+         [](FCustomItemData& entry) { entry.CustomDataFloats.ArrayNum = 1; }},
+        {"infinite id", copyInBox,
+         [](FCustomItemData& entry) { entry.CustomDataFloats.Data[1] = INFINITY; }},
         {"copies sharing each other",
          [&] {
              emu::ItemContainer* boxA = world.SpawnBox();
@@ -200,30 +195,23 @@ TEST_F(SharedCopyTest, CopiesWithoutASourceAreNeverCraftedFrom) {
          }},
         {"the box is being destroyed",
          [&] {
-             emu::ItemContainer* box = world.SpawnBox();
-             emu::Item* copy = ChainOf(CountedRootInBox(box, 3), box, 1);
-             Game().DestroyActor(&box->Base);
-             return copy;
+             return CopyThenDestroy([&](auto* box, auto*) { Game().DestroyActor(&box->Base); });
          }},
         {"the box alone is being destroyed",
          [&] {
-             emu::ItemContainer* box = world.SpawnBox();
-             emu::Item* copy = ChainOf(CountedRootInBox(box, 3), box, 1);
-             Game().DestroyObject(&box->Base.Object);
-             return copy;
+             return CopyThenDestroy(
+                 [&](auto* box, auto*) { Game().DestroyObject(&box->Base.Object); });
          }},
         {"the source is being destroyed",
          [&] {
-             emu::ItemContainer* box = world.SpawnBox();
-             emu::Item* source = CountedRootInBox(box, 3);
-             emu::Item* copy = ChainOf(source, box, 1);
-             Game().DestroyObject(&source->Object);
-             return copy;
+             return CopyThenDestroy(
+                 [&](auto*, auto* root) { Game().DestroyObject(&root->Object); });
          }},
     };
     for (const Road& road : roads) {
         SCOPED_TRACE(road.name);
         emu::Item* copy = road.make();
+        if (road.change) road.change(copy->CustomItemDatas.Data[0]);
         const auto records = CounterFloats(copy);
         EXPECT_FALSE(txl::RefreshBlueprintCounter(Plugin(copy)));
         EXPECT_EQ(CounterFloats(copy), records);

@@ -97,18 +97,6 @@ TEST_F(StatusDetours, CurrentSuccessOfAProcessorIsClippedAndEnforced) {
     EXPECT_TRUE(std::isnan(Current(tamed)));
 }
 
-TEST_F(StatusDetours, ReadingASettledProcessorReplicatesAndLogsNothing) {
-    Load();
-    auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, -0.7f);
-    EXPECT_EQ(Current(tamed), -0.7f);  // first sight of the class
-    Game().Log().Clear();
-    server.Logs().Clear();
-    EXPECT_EQ(Current(tamed), -0.7f);
-    EXPECT_EQ(Current(tamed), -0.7f);
-    EXPECT_THAT(Game().Log().Entries(), IsEmpty());
-    EXPECT_THAT(server.Logs().Messages(), IsEmpty());
-}
-
 TEST_F(StatusDetours, MaximumSuccessIsClippedWithoutEnforcing) {
     Load();
     auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f}, 0.4f);
