@@ -13,6 +13,7 @@
 // once the fault cleared, and left no engine buffer behind.
 namespace {
 
+using txltest::Contains;
 using txltest::FaultMode;
 using txltest::FaultStart;
 using txltest::NameFault;
@@ -23,10 +24,6 @@ const std::string kApplied = "Thalassovex limits applied and replicated to loade
 const std::string kApplyFailed = "Thalassovex apply failed; check API log";
 const std::string kDisabled = "Thalassovex disabled; check API log";
 const std::string kInitFailed = "Thalassovex limiter initialization failed: ";
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
 
 bool SwitchesOff(const std::string& line) {
     for (const char* boundary : {"Thalassovex limiter disabled after runtime error: ",
