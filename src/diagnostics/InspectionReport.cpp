@@ -17,8 +17,8 @@ namespace {
 // The actor array the game fills for us; its buffer is the engine's and goes back on every exit.
 class ActorArray {
   public:
-    ActorArray() = default;
-    ~ActorArray() { host::ReleaseBufferOrLog(value_.Data); }
+    ActorArray() : uncaught_(std::uncaught_exceptions()) {}
+    ~ActorArray() noexcept(false) { host::ReleaseBufferInDestructor(value_.Data, uncaught_); }
     ActorArray(const ActorArray&) = delete;
     ActorArray& operator=(const ActorArray&) = delete;
 
@@ -26,6 +26,7 @@ class ActorArray {
 
   private:
     TArray<AActor*> value_;
+    int uncaught_;
 };
 
 }  // namespace

@@ -5,26 +5,45 @@
 
 #include "AsaApi/Text.h"
 #include "host/GameAccess.h"
-#include "shared/Logger.h"
 
 namespace txl::host {
+namespace {
+
+ReleaseFailureReport gReleaseFailureReport = nullptr;
+
+}  // namespace
 
 void ReleaseBuffer(void* data) {
     if (data != nullptr) Call<void>("FMemory.Free(void*)"_function, data);
 }
 
-EngineString::EngineString(const std::wstring& text) : value_(text.c_str()) {}
+void SetReleaseFailureReport(ReleaseFailureReport report) noexcept {
+    gReleaseFailureReport = report;
+}
 
 void ReleaseBufferOrLog(void* data) noexcept {
     try {
         ReleaseBuffer(data);
     } catch (const std::exception& error) {
-        Log().error("Thalassovex buffer release failed: {}", error.what());
+        if (gReleaseFailureReport != nullptr) gReleaseFailureReport(error);
     }
 }
 
-EngineString::~EngineString() {
-    ReleaseBufferOrLog(value_.Data);
+void ReleaseBufferInDestructor(void* data, int uncaughtAtConstruction) {
+    if (std::uncaught_exceptions() > uncaughtAtConstruction) {
+        ReleaseBufferOrLog(data);
+    } else {
+        ReleaseBuffer(data);
+    }
+}
+
+EngineString::EngineString() : uncaught_(std::uncaught_exceptions()) {}
+
+EngineString::EngineString(const std::wstring& text)
+    : value_(text.c_str()), uncaught_(std::uncaught_exceptions()) {}
+
+EngineString::~EngineString() noexcept(false) {
+    ReleaseBufferInDestructor(value_.Data, uncaught_);
 }
 
 std::string ToUtf8(const wchar_t* text, int count) {

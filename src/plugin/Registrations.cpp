@@ -11,9 +11,13 @@
 namespace txl {
 namespace {
 
-void AddCommand(const wchar_t* name, void (*handler)(RCONClientConnection*, RCONPacket*, UWorld*)) {
+// A flag is set as soon as the host holds the registration, before the name's buffer goes back:
+// a release that fails must still leave teardown knowing what to remove.
+void AddCommand(const wchar_t* name, void (*handler)(RCONClientConnection*, RCONPacket*, UWorld*),
+                bool* registered = nullptr) {
     host::EngineString command(name);
     AsaApi::GetCommands().AddRconCommand(command.Get(), AsaApi::RconCallback(handler));
+    if (registered != nullptr) *registered = true;
 }
 
 }  // namespace
@@ -24,10 +28,9 @@ void RegisterTimerAndCommands() {
         host::EngineString timer(kTimerName);
         AsaApi::GetCommands().AddOnTimerCallback(timer.Get(),
                                                  AsaApi::TimerCallback(&RunEnforcementTimer));
+        state.TimerRegistered = true;
     }
-    state.TimerRegistered = true;
-    AddCommand(kInspectCommand, &HandleInspectCommand);
-    state.CommandsRegistered = true;
+    AddCommand(kInspectCommand, &HandleInspectCommand, &state.CommandsRegistered);
     AddCommand(kApplyCommand, &HandleApplyCommand);
     AddCommand(kReloadCommand, &HandleReloadCommand);
 }

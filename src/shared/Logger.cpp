@@ -3,9 +3,19 @@
 #include <mutex>
 
 #include "AsaApi/Logging.h"
+#include "host/EngineText.h"
 
 namespace txl {
 namespace {
+
+// A buffer release that fails where it may not raise (a destructor during unwinding) is logged.
+void LogReleaseFailure(const std::exception& error) noexcept {
+    try {
+        Log().error("Thalassovex buffer release failed: {}", error.what());
+    } catch (...) {
+        // Nothing is left to report it through.
+    }
+}
 
 std::shared_ptr<spdlog::logger>& Holder() {
     static std::shared_ptr<spdlog::logger> holder =
@@ -30,6 +40,7 @@ void CreateLogger() {
     logger->flush_on(spdlog::level::info);
     logger->set_level(spdlog::level::info);
     Holder() = std::move(logger);
+    host::SetReleaseFailureReport(&LogReleaseFailure);
 }
 
 }  // namespace txl

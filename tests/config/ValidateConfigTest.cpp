@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "config/ValidateConfig.h"
 
@@ -10,13 +12,18 @@ using nlohmann::json;
 using txl::PluginConfig;
 using txl::ValidateConfig;
 
-std::string FailureOf(const std::string& text) {
+// The message of the first failing check, or the chance, crafts cap and adoption counts taken.
+std::string Outcome(const std::string& text) {
     try {
-        ValidateConfig(json::parse(text));
+        PluginConfig config = ValidateConfig(json::parse(text));
+        std::string taken = "ok " + json(config.MaxCraftChancePercent).dump() + " " +
+                            std::to_string(config.MaxCraftingsPerBlueprint);
+        for (const auto& [key, count] : config.AdoptTestBlueprints)
+            taken += " " + key + "=" + std::to_string(count);
+        return taken;
     } catch (const std::exception& error) {
         return error.what();
     }
-    return "(accepted)";
 }
 
 TEST(ValidateConfig, EmptyObjectGivesEveryDefault) {
@@ -50,109 +57,66 @@ TEST(ValidateConfig, ReadsEveryKeyAndIgnoresUnknownOnes) {
     EXPECT_EQ(config.AdoptTestBlueprints.at("3:4"), 0);
 }
 
+const std::string kType = "[json.exception.type_error.302] type must be ";
+const std::string kCrafts = "MaxCraftingsPerBlueprint must be 1..1000000";
+const std::string kChance = "MaxCraftChancePercent must be 0..100";
+const std::string kAdoption = "Adoption count exceeds max crafts";
+const std::string kText = "ExhaustedCounterText exceeds 256 UTF-8 bytes";
+
+std::string Euros(int count) {  // three UTF-8 bytes each
+    std::string text;
+    for (int i = 0; i < count; ++i) text += "\xE2\x82\xAC";
+    return text;
+}
+
+// Each check with its bounds, which are inclusive; where several fail, the first in order.
 TEST(ValidateConfig, RefusesWithTheMessageOfTheFirstFailingCheck) {
-    EXPECT_EQ(FailureOf("[]"), "Config must be a JSON object");
-    EXPECT_EQ(FailureOf(R"("text")"), "Config must be a JSON object");
-    EXPECT_EQ(FailureOf(R"({"Enabled": 1})"),
-              "[json.exception.type_error.302] type must be boolean, but is number");
-    EXPECT_EQ(FailureOf(R"({"Enabled": null})"),
-              "[json.exception.type_error.302] type must be boolean, but is null");
-    EXPECT_EQ(FailureOf(R"({"MaxCraftChancePercent": "50"})"),
-              "[json.exception.type_error.302] type must be number, but is string");
-    EXPECT_EQ(FailureOf(R"({"MaxCraftingsPerBlueprint": 50.0})"),
-              "MaxCraftingsPerBlueprint must be an integer");
-    EXPECT_EQ(FailureOf(R"({"MaxCraftingsPerBlueprint": 0})"),
-              "MaxCraftingsPerBlueprint must be 1..1000000");
-    EXPECT_EQ(FailureOf(R"({"MaxCraftingsPerBlueprint": -5})"),
-              "MaxCraftingsPerBlueprint must be 1..1000000");
-    EXPECT_EQ(FailureOf(R"({"MaxCraftingsPerBlueprint": 1000001})"),
-              "MaxCraftingsPerBlueprint must be 1..1000000");
-    EXPECT_EQ(FailureOf(R"({"MaxCraftingsPerBlueprint": 18446744073709551615})"),
-              "MaxCraftingsPerBlueprint must be 1..1000000");
-    EXPECT_EQ(FailureOf(R"({"DebugLogging": "yes"})"),
-              "[json.exception.type_error.302] type must be boolean, but is string");
-    EXPECT_EQ(FailureOf(R"({"ExhaustedCounterText": 5})"),
-              "[json.exception.type_error.302] type must be string, but is number");
-    EXPECT_EQ(FailureOf(R"({"MaxCraftChancePercent": 100.5})"),
-              "MaxCraftChancePercent must be 0..100");
-    EXPECT_EQ(FailureOf(R"({"MaxCraftChancePercent": -0.5})"),
-              "MaxCraftChancePercent must be 0..100");
-    EXPECT_EQ(FailureOf(R"({"AdoptTestBlueprints": []})"), "AdoptTestBlueprints must be an object");
-    EXPECT_EQ(FailureOf(R"({"AdoptTestBlueprints": null})"),
-              "AdoptTestBlueprints must be an object");
-    EXPECT_EQ(FailureOf(R"({"AdoptTestBlueprints": {"1:2": 2.0}})"),
-              "Adoption counts must be integers");
-    EXPECT_EQ(FailureOf(R"({"AdoptTestBlueprints": {"1:2": -1}})"),
-              "Adoption count exceeds max crafts");
-    EXPECT_EQ(FailureOf(R"({"AdoptTestBlueprints": {"1:2": 51}})"),
-              "Adoption count exceeds max crafts");
-}
-
-TEST(ValidateConfig, ChecksRunInOrder) {
-    // Both out of range: the crafts check comes first.
-    EXPECT_EQ(FailureOf(R"({"MaxCraftChancePercent": 500, "MaxCraftingsPerBlueprint": 0})"),
-              "MaxCraftingsPerBlueprint must be 1..1000000");
-    // A type error of a later boolean comes before the range of the percentage.
-    EXPECT_EQ(FailureOf(R"({"MaxCraftChancePercent": 500, "BlockLevelUpsAtCap": 0})"),
-              "[json.exception.type_error.302] type must be boolean, but is number");
-    // Members of the adoption map are checked in byte order of their names.
-    EXPECT_EQ(FailureOf(R"({"AdoptTestBlueprints": {"b": 2.5, "a": -1}})"),
-              "Adoption count exceeds max crafts");
-    EXPECT_EQ(FailureOf(R"({"AdoptTestBlueprints": {"a": 2.5, "b": -1}})"),
-              "Adoption counts must be integers");
-}
-
-TEST(ValidateConfig, BoundsAreInclusive) {
-    EXPECT_EQ(ValidateConfig(json::parse(R"({"MaxCraftChancePercent": 0})")).MaxCraftChancePercent,
-              0.0f);
-    EXPECT_EQ(
-        ValidateConfig(json::parse(R"({"MaxCraftChancePercent": 100})")).MaxCraftChancePercent,
-        100.0f);
-    // Rounds to 100.0 as a 32-bit float.
-    EXPECT_EQ(ValidateConfig(json::parse(R"({"MaxCraftChancePercent": 100.000001})"))
-                  .MaxCraftChancePercent,
-              100.0f);
-    EXPECT_EQ(
-        ValidateConfig(json::parse(R"({"MaxCraftChancePercent": true})")).MaxCraftChancePercent,
-        1.0f);
-    EXPECT_EQ(
-        ValidateConfig(json::parse(R"({"MaxCraftingsPerBlueprint": 1})")).MaxCraftingsPerBlueprint,
-        1);
-    EXPECT_EQ(ValidateConfig(json::parse(R"({"MaxCraftingsPerBlueprint": 1000000})"))
-                  .MaxCraftingsPerBlueprint,
-              1000000);
-    EXPECT_EQ(ValidateConfig(json::parse(R"({"AdoptTestBlueprints": {"1:2": 50}})"))
-                  .AdoptTestBlueprints.at("1:2"),
-              50);
-    // Adoption counts are measured against the crafts cap of the same file.
-    EXPECT_EQ(FailureOf(R"({"MaxCraftingsPerBlueprint": 5, "AdoptTestBlueprints": {"1:2": 6}})"),
-              "Adoption count exceeds max crafts");
-    EXPECT_EQ(
-        ValidateConfig(
-            json::parse(R"({"MaxCraftingsPerBlueprint": 500, "AdoptTestBlueprints": {"1:2": 60}})"))
-            .AdoptTestBlueprints.at("1:2"),
-        60);
-}
-
-TEST(ValidateConfig, PercentBeyondFloatRangeIsOutOfRange) {
-    EXPECT_EQ(FailureOf(R"({"MaxCraftChancePercent": 1e300})"),
-              "MaxCraftChancePercent must be 0..100");
-    EXPECT_EQ(FailureOf(R"({"MaxCraftChancePercent": -1e300})"),
-              "MaxCraftChancePercent must be 0..100");
-    EXPECT_EQ(FailureOf(R"({"MaxCraftChancePercent": 18446744073709551615})"),
-              "MaxCraftChancePercent must be 0..100");
-}
-
-TEST(ValidateConfig, ExhaustedTextIsMeasuredInBytes) {
-    EXPECT_EQ(ValidateConfig(json{{"ExhaustedCounterText", std::string(256, 'x')}})
-                  .ExhaustedCounterText.size(),
-              256u);
-    EXPECT_EQ(FailureOf(json{{"ExhaustedCounterText", std::string(257, 'x')}}.dump()),
-              "ExhaustedCounterText exceeds 256 UTF-8 bytes");
-    std::string threeByteCharacters;
-    for (int i = 0; i < 86; ++i) threeByteCharacters += "\xE2\x82\xAC";  // 86 characters, 258 bytes
-    EXPECT_EQ(FailureOf(json{{"ExhaustedCounterText", threeByteCharacters}}.dump()),
-              "ExhaustedCounterText exceeds 256 UTF-8 bytes");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"[]", "Config must be a JSON object"},
+        {R"("text")", "Config must be a JSON object"},
+        {R"({"Enabled": 1})", kType + "boolean, but is number"},
+        {R"({"Enabled": null})", kType + "boolean, but is null"},
+        {R"({"DebugLogging": "yes"})", kType + "boolean, but is string"},
+        {R"({"ExhaustedCounterText": 5})", kType + "string, but is number"},
+        {R"({"MaxCraftChancePercent": "50"})", kType + "number, but is string"},
+        {R"({"MaxCraftingsPerBlueprint": 50.0})", "MaxCraftingsPerBlueprint must be an integer"},
+        {R"({"MaxCraftingsPerBlueprint": 0})", kCrafts},
+        {R"({"MaxCraftingsPerBlueprint": -5})", kCrafts},
+        {R"({"MaxCraftingsPerBlueprint": 1000001})", kCrafts},
+        {R"({"MaxCraftingsPerBlueprint": 18446744073709551615})", kCrafts},
+        {R"({"MaxCraftingsPerBlueprint": 1})", "ok 50.0 1"},
+        {R"({"MaxCraftingsPerBlueprint": 1000000})", "ok 50.0 1000000"},
+        {R"({"MaxCraftChancePercent": 100.5})", kChance},
+        {R"({"MaxCraftChancePercent": -0.5})", kChance},
+        {R"({"MaxCraftChancePercent": 1e300})", kChance},
+        {R"({"MaxCraftChancePercent": -1e300})", kChance},
+        {R"({"MaxCraftChancePercent": 18446744073709551615})", kChance},
+        {R"({"MaxCraftChancePercent": 0})", "ok 0.0 50"},
+        {R"({"MaxCraftChancePercent": 100})", "ok 100.0 50"},
+        {R"({"MaxCraftChancePercent": 100.000001})", "ok 100.0 50"},  // 100 as a 32-bit float
+        {R"({"MaxCraftChancePercent": true})", "ok 1.0 50"},
+        {R"({"AdoptTestBlueprints": []})", "AdoptTestBlueprints must be an object"},
+        {R"({"AdoptTestBlueprints": null})", "AdoptTestBlueprints must be an object"},
+        {R"({"AdoptTestBlueprints": {"1:2": 2.0}})", "Adoption counts must be integers"},
+        {R"({"AdoptTestBlueprints": {"1:2": -1}})", kAdoption},
+        {R"({"AdoptTestBlueprints": {"1:2": 51}})", kAdoption},
+        {R"({"AdoptTestBlueprints": {"1:2": 50}})", "ok 50.0 50 1:2=50"},
+        // Adoption counts are measured against the crafts cap of the same file.
+        {R"({"MaxCraftingsPerBlueprint": 5, "AdoptTestBlueprints": {"1:2": 6}})", kAdoption},
+        {R"({"MaxCraftingsPerBlueprint": 500, "AdoptTestBlueprints": {"1:2": 60}})",
+         "ok 50.0 500 1:2=60"},
+        {json{{"ExhaustedCounterText", std::string(256, 'x')}}.dump(), "ok 50.0 50"},
+        {json{{"ExhaustedCounterText", std::string(257, 'x')}}.dump(), kText},
+        {json{{"ExhaustedCounterText", Euros(86)}}.dump(), kText},  // 86 characters, 258 bytes
+        // The crafts check comes before the range of the percentage, and a type error of a later
+        // boolean before that range too; adoption members go in byte order of their names.
+        {R"({"MaxCraftChancePercent": 500, "MaxCraftingsPerBlueprint": 0})", kCrafts},
+        {R"({"MaxCraftChancePercent": 500, "BlockLevelUpsAtCap": 0})",
+         kType + "boolean, but is number"},
+        {R"({"AdoptTestBlueprints": {"b": 2.5, "a": -1}})", kAdoption},
+        {R"({"AdoptTestBlueprints": {"a": 2.5, "b": -1}})", "Adoption counts must be integers"},
+    };
+    for (const auto& [text, expected] : cases) EXPECT_EQ(Outcome(text), expected) << text;
 }
 
 }  // namespace

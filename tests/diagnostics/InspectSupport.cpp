@@ -1,11 +1,7 @@
 #include "diagnostics/InspectSupport.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 
 #include "emuhost/CommandRegistry.h"
 
@@ -29,25 +25,6 @@ bool RunInspect(emu::Game& game, emu::RconConnection* connection) {
     return emuhost::CommandRegistry::Instance().RunRconCommand(
         "Thalassovex.Inspect", reinterpret_cast<RCONClientConnection*>(connection), &packet,
         reinterpret_cast<UWorld*>(game.World()));
-}
-
-std::string ReadBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteBytes(const std::filesystem::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::vector<std::string> FolderEntries(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 emu::ItemSpec ItemOf(emu::Class* cls, bool blueprint, bool engram) {

@@ -1,11 +1,16 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "emugame/Game.h"
+#include "emugame/StandardClasses.h"
 #include "emugame/World.h"
+#include "emuhost/PluginLoader.h"
+#include "support/EmulatedServer.h"
 
 // Helpers for running the inspect command and reading what it left behind.
 namespace txltest {
@@ -16,14 +21,65 @@ std::vector<std::string> RconReplies(emu::Game& game);
 // Runs "Thalassovex.Inspect" through the host, as an RCON client would, with packet id 7.
 bool RunInspect(emu::Game& game, emu::RconConnection* connection);
 
-std::string ReadBytes(const std::filesystem::path& path);
-void WriteBytes(const std::filesystem::path& path, const std::string& text);
-// Names of the entries of a folder, sorted.
-std::vector<std::string> FolderEntries(const std::filesystem::path& folder);
-
 emu::ItemSpec ItemOf(emu::Class* cls, bool blueprint = false, bool engram = false);
 
 // The sixteen hex digits a script holds for an object's address.
 std::string AddressHex(const void* object);
+
+inline const std::string kWritten =
+    "7,0,Thalassovex runtime capture written to processor-runtime.json";
+inline const std::string kFailed = "7,0,Thalassovex inspection failed; see API log";
+
+// A server with the plug-in loaded from its own folder and an RCON client.
+struct InspectScenario {
+    explicit InspectScenario(const std::string& config = "{}")
+        : classes(emu::DefineStandardClasses(server.Game())),
+          folder(config),
+          plugin(folder.Library()),
+          connection(MakeRconConnection(server.Game())) {}
+
+    emu::Game& Game() { return server.Game(); }
+    std::filesystem::path Report() const { return folder.Path() / "processor-runtime.json"; }
+    emu::Character* SpawnProcessor(float currentSuccess) {
+        emu::Character* creature = Game().SpawnCreature(classes.processor, 50000);
+        creature->MyCharacterStatusComponent->CurrentStatusValues[11] = currentSuccess;  // success
+        return creature;
+    }
+    bool Inspect() { return RunInspect(Game(), connection); }
+    std::vector<std::string> Replies() { return RconReplies(Game()); }
+
+    txltest::EmulatedServer server;
+    emu::StandardClasses classes;
+    PluginFolder folder;
+    emuhost::LoadedPlugin plugin;
+    emu::RconConnection* connection;
+};
+
+// Writes a first report, then expects the second run to fail and leave it byte for byte.
+class EarlierReport : public ::testing::Test {
+  protected:
+    void WriteEarlierReport() {
+        processor = scenario.SpawnProcessor(-0.7f);
+        ASSERT_TRUE(scenario.Inspect());
+        earlier = ReadBytes(scenario.Report());
+        ASSERT_FALSE(earlier.empty());
+        entries = FolderEntries(scenario.folder.Path());
+        scenario.Game().Log().Clear();
+    }
+
+    void ExpectFailureKeptEarlierReport(const std::string& error) {
+        EXPECT_EQ(scenario.Replies(), std::vector<std::string>{kFailed});
+        EXPECT_EQ(ReadBytes(scenario.Report()), earlier);
+        EXPECT_EQ(FolderEntries(scenario.folder.Path()), entries);
+        auto errors = scenario.server.Logs().Messages("error");
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_EQ(errors[0].rfind("Thalassovex inspection failed: " + error, 0), 0u) << errors[0];
+    }
+
+    InspectScenario scenario;
+    emu::Character* processor = nullptr;
+    std::string earlier;
+    std::vector<std::string> entries;
+};
 
 }  // namespace txltest

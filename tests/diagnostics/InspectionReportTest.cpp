@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cmath>
 #include <limits>
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "diagnostics/InspectCommand.h"
@@ -13,6 +13,7 @@
 #include "emuhost/NameRegistry.h"
 #include "host/EngineText.h"
 #include "plugin/HookTable.h"
+#include "processor/ProcessorTestWorld.h"
 #include "shared/Logger.h"
 #include "shared/PluginState.h"
 #include "support/EmulatedServer.h"
@@ -21,8 +22,7 @@ namespace {
 
 using txltest::EmulatedServer;
 using txltest::PluginFolder;
-
-constexpr int kSuccess = 11;
+using txltest::SetSuccess;
 
 void ReplaceAll(std::string& text, const std::string& token, const std::string& value) {
     for (auto at = text.find(token); at != std::string::npos; at = text.find(token, at))
@@ -34,18 +34,13 @@ txl::ProcessorProperty LayoutOf(emu::Property* property) {
             reinterpret_cast<FProperty*>(property)};
 }
 
-void SetSuccess(emu::Character* creature, float current, float maximum, float replicated) {
-    emu::StatusComponent* status = creature->MyCharacterStatusComponent;
-    status->CurrentStatusValues[kSuccess] = current;
-    status->MaxStatusValues[kSuccess] = maximum;
-    status->ReplicatedGlobalMaxStatusValues[kSuccess] = replicated;
-}
-
 // The plug-in's view of a loaded server without its hooks: the status hook's stored entry is the
 // game's own function, and the processor class has a validated layout.
 class SmallWorld {
   public:
     explicit SmallWorld(emu::Game& game) : game_(game) {
+        // Layouts or limits another test left would change the report.
+        txl::State() = txl::PluginState{};
         auto standard = emu::DefineStandardClasses(game);
         emu::Class* mini =
             emu::DefineCreatureClass(game, "Thalassovex_Mini_Character_BP_C",
@@ -76,6 +71,8 @@ class SmallWorld {
         txl::HookRecord& hook = txl::State().Hooks[txl::kCurrentStatusHook];
         hook.Original = *emuhost::NameRegistry::Instance().HookSlot(hook.Symbol);
     }
+
+    ~SmallWorld() { txl::State() = txl::PluginState{}; }
 
     // The expected report with the addresses of this run in place of its tokens.
     std::string Expected(std::string text) const {
@@ -158,13 +155,11 @@ TEST(InspectionReport, SmallWorldIsWrittenExactlyAsExpected) {
     EXPECT_EQ(txltest::RconReplies(server.Game()),
               std::vector<std::string>{
                   "41,0,Thalassovex runtime capture written to processor-runtime.json"});
-    std::string expected = txltest::ReadBytes(std::filesystem::path(TXL_SOURCE_DIR) /
-                                              "tests/diagnostics/data/small-world-report.json");
-    // The data file ends in a newline as text files do; the report does not.
-    ASSERT_FALSE(expected.empty());
-    ASSERT_EQ(expected.back(), '\n');
-    expected.pop_back();
-    EXPECT_EQ(txltest::ReadBytes(report), world.Expected(expected));
+    // The data file is compact; the report is indented by two, its keys sorted and every float
+    // written with a fraction, as nlohmann writes it.
+    auto expected = nlohmann::json::parse(txltest::ReadBytes(
+        std::filesystem::path(TXL_SOURCE_DIR) / "tests/diagnostics/data/small-world-report.json"));
+    EXPECT_EQ(txltest::ReadBytes(report), world.Expected(expected.dump(2)));
     EXPECT_EQ(emu::LiveAllocations(), live);
     EXPECT_TRUE(server.Logs().Messages("error").empty());
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <string>
 
@@ -12,6 +13,7 @@
 // once the fault cleared, and left no engine buffer behind.
 namespace {
 
+using txltest::Contains;
 using txltest::FaultMode;
 using txltest::FaultStart;
 using txltest::NameFault;
@@ -22,10 +24,6 @@ const std::string kApplied = "Thalassovex limits applied and replicated to loade
 const std::string kApplyFailed = "Thalassovex apply failed; check API log";
 const std::string kDisabled = "Thalassovex disabled; check API log";
 const std::string kInitFailed = "Thalassovex limiter initialization failed: ";
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
 
 bool SwitchesOff(const std::string& line) {
     for (const char* boundary : {"Thalassovex limiter disabled after runtime error: ",
@@ -88,13 +86,20 @@ void ExpectContainedAtRunTime(const NameFault& fault, const ScenarioOutcome& out
               releaseFails ? static_cast<long long>(outcome.HostFailures) : 0);
 }
 
-// A plug-in whose start the fault ended: one critical line, nothing left in place.
+// A plug-in whose start the fault ended: one critical line, nothing left in place. A release
+// that fails again while teardown removes the timer says so in a line of its own.
 void ExpectInert(const std::string& cause, const ScenarioOutcome& outcome) {
     EXPECT_FALSE(outcome.Started);
     EXPECT_EQ(outcome.HooksAfterLoad, 0u);
-    EXPECT_EQ(AllErrors(outcome), std::vector<std::string>{kInitFailed + cause});
+    auto errors = AllErrors(outcome);
+    const auto critical = std::find(errors.begin(), errors.end(), kInitFailed + cause);
+    ASSERT_NE(critical, errors.end()) << errors.size();
+    errors.erase(critical);
+    for (const auto& line : errors) EXPECT_EQ(line, "Thalassovex teardown step failed: " + cause);
     EXPECT_EQ(outcome.Replies.back(), "error: unknown command 'Thalassovex.Apply' (type 'help')");
-    EXPECT_EQ(outcome.LeakedBuffers, 0);
+    const bool releaseFails = Contains(cause, "FMemory.Free");
+    EXPECT_EQ(outcome.LeakedBuffers,
+              releaseFails ? static_cast<long long>(outcome.HostFailures) : 0);
 }
 
 std::string TestName(const testing::TestParamInfo<NameFault>& info) {
@@ -150,8 +155,8 @@ TEST(FaultMatrixAtStart, AStartThatMeetsTheFaultLeavesThePluginInertAndTheRestRu
             ExpectInert(HostFailureLine(fault), outcome);
         }
     }
-    // The start-up builds engine strings for the commands it registers.
-    EXPECT_EQ(inert, 2u);
+    // The start-up builds engine strings for the names it registers and gives their buffers back.
+    EXPECT_EQ(inert, 4u);
 }
 
 }  // namespace

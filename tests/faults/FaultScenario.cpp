@@ -105,7 +105,8 @@ ScenarioOutcome RunFaultScenario(const NameFault* fault, FaultStart start) {
         if (fault != nullptr && start == FaultStart::BeforeLoad) Inject(*fault);
         emuhost::LoadedPlugin plugin(folder.Library());
         outcome.HooksAfterLoad = emuhost::HookManager::Instance().InstalledCount();
-        outcome.Started = !emuhost::CommandRegistry::Instance().RconCommandNames().empty();
+        auto& registry = emuhost::CommandRegistry::Instance();
+        outcome.Started = !registry.RconCommandNames().empty() || !registry.TimerNames().empty();
         if (fault != nullptr && start == FaultStart::AfterLoad) Inject(*fault);
         {
             txl::devserver::GameSession session(game, folder.Path(), 10.0);

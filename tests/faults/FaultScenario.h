@@ -19,7 +19,7 @@ struct NameFault {
 
 // What one run of the whole-server scenario showed.
 struct ScenarioOutcome {
-    bool Started = false;              // the plug-in's commands were in place after its load
+    bool Started = false;              // its commands or timer were in place after its load
     std::size_t HooksAfterLoad = 0;    // hooks in place after the load
     std::size_t HooksAtEnd = 0;        // hooks in place at the end of the script
     std::vector<std::string> Replies;  // one per command of the script, in order

@@ -48,23 +48,6 @@ TEST(GameWorld, DestroyedActorStaysValidUntilCollectedThenEveryReferenceIsNull) 
     EXPECT_EQ(processor->MyInventoryComponent->InventoryItems.ArrayNum, 1);
 }
 
-TEST(GameWorld, ReferencesAmongSurvivorsAreKept) {
-    txltest::EmulatedServer server;
-    emu::Game& game = server.Game();
-    auto classes = emu::DefineStandardClasses(game);
-    emu::Character* creature = game.SpawnCreature(classes.creature, 0);
-    emu::Character* gone = game.SpawnCreature(classes.creature, 0);
-    emu::ItemSpec spec;
-    spec.itemClass = classes.resource;
-    emu::Item* item = game.GiveItem(creature->MyInventoryComponent, spec);
-    game.DestroyActor(&gone->Base);
-    game.CollectGarbage();
-    EXPECT_NE(creature->MyInventoryComponent, nullptr);
-    EXPECT_NE(creature->MyCharacterStatusComponent, nullptr);
-    EXPECT_EQ(creature->MyInventoryComponent->Component.OwnerPrivate, &creature->Base);
-    EXPECT_EQ(creature->MyInventoryComponent->InventoryItems.Data[0], item);
-}
-
 TEST(GameWorld, OnlyDinosBeginPlayThroughTheDinoEntry) {
     txltest::EmulatedServer server;
     emu::Game& game = server.Game();
@@ -81,40 +64,6 @@ TEST(GameWorld, OnlyDinosBeginPlayThroughTheDinoEntry) {
     auto other = game.Log().Calls("CharacterBeginPlay");
     ASSERT_EQ(other.size(), 1u);
     EXPECT_EQ(other[0].target, player);
-}
-
-TEST(GameWorld, CraftRollsDependOnSeedAndCountOnly) {
-    txltest::EmulatedServer server;
-    emu::Game& game = server.Game();
-    game.SetCraftRolls(42, 0);
-    std::vector<double> rolls;
-    for (int i = 0; i < 8; ++i) rolls.push_back(game.NextCraftRoll());
-    game.SetCraftRolls(42, 5);
-    EXPECT_EQ(game.NextCraftRoll(), rolls[5]);
-    EXPECT_EQ(game.CraftRollsDone(), 6u);
-    game.SetCraftRolls(43, 0);
-    EXPECT_NE(game.NextCraftRoll(), rolls[0]);
-    for (double roll : rolls) {
-        EXPECT_GE(roll, 0.0);
-        EXPECT_LT(roll, 1.0);
-    }
-}
-
-TEST(GameWorld, TenShortCraftsFinishInOneSecond) {
-    txltest::EmulatedServer server;
-    emu::Game& game = server.Game();
-    emu::Class* dart = game.DefineItemClass("PrimalItem_Dart_C", 0, 0.1f);
-    emu::DefineStandardClasses(game);
-    emu::ItemContainer* box = game.SpawnContainer(game.FindClass("StorageBox_Small_C"));
-    emu::ItemSpec spec;
-    spec.itemClass = dart;
-    spec.blueprint = true;
-    emu::Item* blueprint = game.GiveItem(box->MyInventoryComponent, spec);
-    blueprint->CraftQueue = 10;
-    game.Advance(1000);
-    EXPECT_EQ(blueprint->CraftQueue, 0);
-    EXPECT_EQ(blueprint->CraftsSucceeded, 10u);
-    EXPECT_EQ(game.NowMs(), 1000);
 }
 
 }  // namespace

@@ -59,27 +59,6 @@ class SourceInBox : public ::testing::Test {
     emu::Item* copy = nullptr;
 };
 
-TEST_F(SourceInBox, CopysCraftsCountAgainstItUntilBothAreUsedUp) {
-    // The game's announcement of the new copy is enough for it to mirror its source.
-    EXPECT_EQ(CounterFloats(copy), Counter(0));
-    s.Craft(copy, 10);
-    s.Game().Advance(20000);
-    EXPECT_EQ(CounterFloats(source), Counter(10));
-    EXPECT_EQ(source->CustomItemID, -1);
-    EXPECT_EQ(CustomDescription(source), CounterLine(0, 10) + L" - Craft limit reached");
-    // The game used the copy up; the source stays in its box, exhausted.
-    EXPECT_FALSE(s.InProcessorInventory(copy));
-    EXPECT_EQ(box->MyInventoryComponent->InventoryItems.Data[0], source);
-
-    emu::Item* another = s.Game().ShareBlueprint(s.world.ProcessorInventory(), source, box);
-    EXPECT_EQ(s.Maximum(another), 0);
-    s.Craft(another);
-    EXPECT_EQ(another->CraftQueue, 0);
-    EXPECT_EQ(s.JournalCount("StopCraftingRepairing"), 1u);
-    EXPECT_TRUE(s.Errors().empty());
-    EXPECT_TRUE(s.ReleasedEverything());
-}
-
 TEST_F(SourceInBox, DestroyedBoxLeavesItsCopyWithoutASourceAfterCollection) {
     s.Craft(copy, 2);
     s.Game().Advance(4000);

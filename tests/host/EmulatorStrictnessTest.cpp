@@ -105,18 +105,4 @@ TEST(EmulatorStrictness, FailingCallsThrowForCallersByNameOnly) {
     emu::StringRelease(text);
 }
 
-TEST(EmulatorStrictness, LiveBuffersAndEmptyTextPassUnchallenged) {
-    txltest::EmulatedServer server;
-    FString live = emu::MakeString(L"live");
-    FString copy;
-    copy.AssignRange(live.Data, 4);
-    EXPECT_EQ(
-        UE::Core::Private::GetConvertedLength(static_cast<const UTF8CHAR*>(nullptr), copy.Data, 4),
-        4);
-    copy.AssignRange(nullptr, 0);
-    EXPECT_EQ(copy.ArrayNum, 0);
-    emu::StringRelease(live);
-    emu::StringRelease(copy);
-}
-
 }  // namespace

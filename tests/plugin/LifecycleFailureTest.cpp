@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "emugame/Allocator.h"
@@ -40,26 +41,38 @@ bool NothingInPlace() {
            registry.RconCommandNames().empty() && registry.TimerNames().empty();
 }
 
-TEST(LifecycleFailure, MissingConfigLeavesThePluginInert) {
-    EmulatedServer server;
-    PluginFolder folder;
-    folder.RemoveConfig();
-    emuhost::LoadedPlugin plugin(folder.Library());
-    EXPECT_TRUE(NothingInPlace());
-    EXPECT_EQ(server.Logs().Messages("critical"),
-              std::vector<std::string>{
-                  "Thalassovex limiter initialization failed: Cannot open config.json"});
-    EXPECT_TRUE(emuhost::HookManager::Instance().InstallLog().empty());
-}
-
-TEST(LifecycleFailure, InvalidConfigIsReportedWithItsMessage) {
-    EmulatedServer server;
-    PluginFolder folder(R"({"MaxCraftingsPerBlueprint": 0})");
-    emuhost::LoadedPlugin plugin(folder.Library());
-    EXPECT_TRUE(NothingInPlace());
-    EXPECT_EQ(server.Logs().Messages("critical"),
-              std::vector<std::string>{"Thalassovex limiter initialization failed: "
-                                       "MaxCraftingsPerBlueprint must be 1..1000000"});
+// A start that fails at any step leaves nothing in place and says why in one critical line; one
+// without a logger has nothing to say it with.
+TEST(LifecycleFailure, AFailedStartLeavesThePluginInertWithOneCriticalLine) {
+    const std::string failed = "Thalassovex limiter initialization failed: ";
+    const std::vector<std::pair<std::string, std::string>> starts = {
+        {"missing config", failed + "Cannot open config.json"},
+        {"invalid config", failed + "MaxCraftingsPerBlueprint must be 1..1000000"},
+        {"refused command", failed + "Registry refused AddRconCommand for 'Thalassovex.Apply'"},
+        {"no logger", ""},
+    };
+    for (const auto& [start, critical] : starts) {
+        SCOPED_TRACE(start);
+        EmulatedServer server;
+        PluginFolder folder(start == "invalid config" ? R"({"MaxCraftingsPerBlueprint": 0})"
+                                                      : "{}");
+        if (start == "missing config") folder.RemoveConfig();
+        if (start == "refused command")
+            emuhost::CommandRegistry::Instance().FailOperation("AddRconCommand",
+                                                               "Thalassovex.Apply");
+        if (start == "no logger") emuhost::FailNextSinkRequest();
+        emuhost::LoadedPlugin plugin(folder.Library());
+        EXPECT_TRUE(NothingInPlace());
+        EXPECT_EQ(server.Logs().Messages("critical"), critical.empty()
+                                                          ? std::vector<std::string>{}
+                                                          : std::vector<std::string>{critical});
+        EXPECT_EQ(server.Logs().Messages("error").size(), 0u);
+        auto& hooks = emuhost::HookManager::Instance();
+        // Configuration comes before the hooks; a refused command after all ten.
+        EXPECT_EQ(hooks.InstallLog().size(), start == "refused command" ? 10u : 0u);
+        EXPECT_EQ(hooks.RemoveLog(),
+                  start == "refused command" ? kTeardownOrder : std::vector<std::string>{});
+    }
 }
 
 TEST(LifecycleFailure, FailedHookStillAttemptsTheRestThenRemovesTheInstalledOnes) {
@@ -84,21 +97,6 @@ TEST(LifecycleFailure, FailedHookStillAttemptsTheRestThenRemovesTheInstalledOnes
     // Unloading after the failed start removes nothing more.
     plugin.Unload();
     EXPECT_EQ(hooks.RemoveLog().size(), 9u);
-}
-
-TEST(LifecycleFailure, RegistryErrorDuringCommandRegistrationTearsDown) {
-    EmulatedServer server;
-    PluginFolder folder;
-    auto& registry = emuhost::CommandRegistry::Instance();
-    registry.FailOperation("AddRconCommand", "Thalassovex.Apply");
-    emuhost::LoadedPlugin plugin(folder.Library());
-    EXPECT_TRUE(NothingInPlace());
-    EXPECT_EQ(emuhost::HookManager::Instance().RemoveLog(), kTeardownOrder);
-    auto critical = server.Logs().Messages("critical");
-    ASSERT_EQ(critical.size(), 1u);
-    EXPECT_EQ(critical[0],
-              "Thalassovex limiter initialization failed: Registry refused AddRconCommand for "
-              "'Thalassovex.Apply'");
 }
 
 TEST(LifecycleFailure, FailingRemovalDoesNotKeepTheRestInPlace) {
@@ -140,15 +138,6 @@ TEST(LifecycleFailure, OneHookThatCannotBeRemovedLeavesTheOtherNineGone) {
     // The hook the host kept is not the plug-in's to remove again.
     txl::Teardown();
     EXPECT_EQ(hooks.RemoveLog().size(), 9u);
-}
-
-TEST(LifecycleFailure, WithoutLoggerThePluginStaysInert) {
-    EmulatedServer server;
-    PluginFolder folder;
-    emuhost::FailNextSinkRequest();
-    emuhost::LoadedPlugin plugin(folder.Library());
-    EXPECT_TRUE(NothingInPlace());
-    EXPECT_TRUE(server.Logs().Messages().empty());
 }
 
 TEST(Lifecycle, EachFolderReadsItsOwnConfig) {

@@ -4,9 +4,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 
 #include "emuhost/HostLog.h"
@@ -18,13 +16,6 @@ namespace {
 
 using txltest::EmulatedServer;
 using txltest::PluginFolder;
-
-std::string ReadAll(const std::filesystem::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    std::ostringstream text;
-    text << stream.rdbuf();
-    return text.str();
-}
 
 std::string LocalStamp(std::time_t when) {
     std::tm local{};
@@ -63,7 +54,7 @@ class HostLogFile {
         emuhost::ConfigureLogSinks(false, {});
         txl::CreateLogger();
     }
-    std::string Text() const { return ReadAll(file_); }
+    std::string Text() const { return txltest::ReadBytes(file_); }
 
   private:
     std::filesystem::path file_;

@@ -37,4 +37,8 @@ class CapturingSink : public spdlog::sinks::base_sink<std::mutex> {
     std::vector<CapturedLine> lines_;
 };
 
+inline bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
 }  // namespace txltest

@@ -1,8 +1,10 @@
 #include "support/EmulatedServer.h"
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <random>
+#include <sstream>
 
 #include "emuhost/CommandRegistry.h"
 #include "emuhost/HookManager.h"
@@ -55,6 +57,25 @@ void PluginFolder::WriteConfig(const std::string& configJson) const {
 
 void PluginFolder::RemoveConfig() const {
     std::filesystem::remove(path_ / "config.json");
+}
+
+std::string ReadBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteBytes(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::vector<std::string> FolderEntries(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 }  // namespace txltest

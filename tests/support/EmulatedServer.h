@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "emugame/Game.h"
 #include "support/CapturingSink.h"
@@ -37,5 +38,11 @@ class PluginFolder {
   private:
     std::filesystem::path path_;
 };
+
+// Files as the tests see them: bytes read and written unchanged, and a folder's entry names,
+// sorted.
+std::string ReadBytes(const std::filesystem::path& path);
+void WriteBytes(const std::filesystem::path& path, const std::string& text);
+std::vector<std::string> FolderEntries(const std::filesystem::path& folder);
 
 }  // namespace txltest
