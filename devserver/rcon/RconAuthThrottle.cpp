@@ -6,46 +6,44 @@ namespace txl::devserver {
 
 RconAuthThrottle::RconAuthThrottle(RconAuthThrottleOptions options) : options_(options) {}
 
-std::chrono::milliseconds RconAuthThrottle::DelayFor(const std::string& address,
-                                                     Clock::time_point now) const {
-    const auto it = failures_.find(address);
-    if (it == failures_.end() || now - it->second.last > options_.forgetAfter) {
-        return std::chrono::milliseconds::zero();
-    }
-    auto delay = options_.firstDelay;
-    for (unsigned i = 1; i < it->second.count && delay < options_.maxDelay; ++i) {
-        delay *= 2;
-    }
-    return std::min(delay, options_.maxDelay);
+bool RconAuthThrottle::Banned(const std::string& address, Clock::time_point now) const {
+    const auto it = records_.find(address);
+    return it != records_.end() && now < it->second.bannedUntil;
 }
 
-void RconAuthThrottle::RecordFailure(const std::string& address, Clock::time_point now) {
-    if (failures_.size() >= options_.maxTrackedAddresses) {
-        ForgetStale(now);
+bool RconAuthThrottle::RecordFailure(const std::string& address, Clock::time_point now) {
+    if (!records_.contains(address)) MakeRoom(now);
+    Record& record = records_[address];
+    while (!record.failures.empty() && now - record.failures.front() >= options_.window) {
+        record.failures.pop_front();
     }
-    if (failures_.size() >= options_.maxTrackedAddresses && !failures_.contains(address)) {
-        // Under a flood of addresses keep the most recent offenders rather than grow unbounded.
-        const auto oldest = std::min_element(
-            failures_.begin(), failures_.end(),
-            [](const auto& a, const auto& b) { return a.second.last < b.second.last; });
-        failures_.erase(oldest);
-    }
-    FailureRecord& record = failures_[address];
-    if (record.count > 0 && now - record.last > options_.forgetAfter) {
-        record.count = 0;
-    }
-    ++record.count;
-    record.last = now;
+    record.failures.push_back(now);
+    if (record.failures.size() < options_.maxFailures) return false;
+    record.failures.clear();
+    record.bannedUntil = now + options_.banTime;
+    return true;
 }
 
-void RconAuthThrottle::RecordSuccess(const std::string& address) {
-    failures_.erase(address);
+bool RconAuthThrottle::Stale(const Record& record, Clock::time_point now) const {
+    return now >= record.bannedUntil &&
+           (record.failures.empty() || now - record.failures.back() >= options_.window);
 }
 
-void RconAuthThrottle::ForgetStale(Clock::time_point now) {
-    std::erase_if(failures_, [&](const auto& entry) {
-        return now - entry.second.last > options_.forgetAfter;
-    });
+// Under a flood of addresses the table stays bounded: stale entries go first, then the entry
+// whose ban ends soonest (or, failing bans, whose last failure is oldest).
+void RconAuthThrottle::MakeRoom(Clock::time_point now) {
+    if (records_.size() < options_.maxTrackedAddresses) return;
+    std::erase_if(records_, [&](const auto& entry) { return Stale(entry.second, now); });
+    if (records_.size() < options_.maxTrackedAddresses || records_.empty()) return;
+    const auto weakest =
+        std::min_element(records_.begin(), records_.end(), [](const auto& a, const auto& b) {
+            const auto key = [](const Record& r) {
+                return std::max(r.bannedUntil,
+                                r.failures.empty() ? Clock::time_point{} : r.failures.back());
+            };
+            return key(a.second) < key(b.second);
+        });
+    records_.erase(weakest);
 }
 
 }  // namespace txl::devserver
