@@ -3,12 +3,11 @@
 const [modules, portText, password, ...commands] = process.argv.slice(2);
 const load = (name) => require(require('path').join(modules, 'node_modules', name));
 const [host, port, timeout] = ['127.0.0.1', Number(portText), 5000];
-
-async function inTurn(send) {
+const inTurn = async (send) => {
   const replies = [];
   for (const command of commands) replies.push(await send(command));
   return replies;
-}
+};
 
 const clients = {
   'rcon-client': async () => {
@@ -25,7 +24,7 @@ const clients = {
     const client = new (load('rcon'))(host, port, password);
     let answer = null;
     setTimeout(() => reject(new Error('timed out')), timeout).unref();
-    client.on('error', reject).on('response', (text) => answer && answer(text));
+    client.on('error', reject).on('response', (text) => answer(text));
     client.on('auth', () => inTurn((command) => new Promise((done) => {
       answer = done;
       client.send(command);
