@@ -24,26 +24,17 @@ bool RconAuthThrottle::RecordFailure(const std::string& address, Clock::time_poi
     return true;
 }
 
-bool RconAuthThrottle::Stale(const Record& record, Clock::time_point now) const {
-    return now >= record.bannedUntil &&
-           (record.failures.empty() || now - record.failures.back() >= options_.window);
-}
-
-// Under a flood of addresses the table stays bounded: stale entries go first, then the entry
-// whose ban ends soonest (or, failing bans, whose last failure is oldest).
+// Under a flood of addresses the table stays bounded: an address without a ban goes first, the
+// one whose last failure is oldest; failing that, the ban that ends soonest.
 void RconAuthThrottle::MakeRoom(Clock::time_point now) {
-    if (records_.size() < options_.maxTrackedAddresses) return;
-    std::erase_if(records_, [&](const auto& entry) { return Stale(entry.second, now); });
     if (records_.size() < options_.maxTrackedAddresses || records_.empty()) return;
-    const auto weakest =
-        std::min_element(records_.begin(), records_.end(), [](const auto& a, const auto& b) {
-            const auto key = [](const Record& r) {
-                return std::max(r.bannedUntil,
-                                r.failures.empty() ? Clock::time_point{} : r.failures.back());
-            };
-            return key(a.second) < key(b.second);
-        });
-    records_.erase(weakest);
+    const auto weight = [now](const Record& record) {
+        if (now < record.bannedUntil) return record.bannedUntil;
+        return record.failures.empty() ? Clock::time_point{} : record.failures.back();
+    };
+    records_.erase(std::min_element(
+        records_.begin(), records_.end(),
+        [&](const auto& a, const auto& b) { return weight(a.second) < weight(b.second); }));
 }
 
 }  // namespace txl::devserver

@@ -35,7 +35,6 @@ class RconAuthThrottle {
         Clock::time_point bannedUntil;
     };
 
-    bool Stale(const Record& record, Clock::time_point now) const;
     void MakeRoom(Clock::time_point now);
 
     RconAuthThrottleOptions options_;
