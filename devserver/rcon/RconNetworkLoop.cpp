@@ -308,12 +308,12 @@ std::optional<std::string> RconNetworkLoop::CloseReason(const Client& client,
     const RconSession& session = *client.session;
     if (client.failed) return "connection lost";
     if (session.Broken()) return "protocol error";
-    // Connections waiting to log in when their address was banned can only guess.
-    if (session.Refused() ||
-        (!session.Authenticated() && !session.Finishing() && throttle_.Banned(client.host, now))) {
+    const bool drained = session.Outstanding() == 0 && client.outgoing.empty();
+    // Connections of a banned address not logged in can only guess; the answer to the guess that
+    // started the ban still goes out.
+    if (!session.Authenticated() && drained && throttle_.Banned(client.host, now)) {
         return "address banned";
     }
-    const bool drained = session.Outstanding() == 0 && client.outgoing.empty();
     if (session.Finishing() && drained) return "authentication failed";
     if (client.peerClosed && (drained || session.Finishing())) return "client disconnected";
     if (!session.Authenticated() && now - client.connectedAt >= options_.authTimeout) {

@@ -92,7 +92,6 @@ void RconSession::Handle(const RconPacket& packet, Clock::time_point now,
 void RconSession::HandleAuth(const RconPacket& packet, Clock::time_point now) {
     // A banned address gets no answer, not even to the right password: its guesses are spent.
     if (throttle_.Banned(host_, now)) {
-        refused_ = true;
         finishing_ = true;
         return;
     }

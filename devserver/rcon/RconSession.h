@@ -49,8 +49,6 @@ class RconSession {
     bool Broken() const { return broken_; }
     // Nothing more will be read; the connection ends once the queued answers are out.
     bool Finishing() const { return finishing_; }
-    // It tried to log in from a banned address; it ends without an answer.
-    bool Refused() const { return refused_; }
 
   private:
     struct Slot {
@@ -78,7 +76,6 @@ class RconSession {
     bool authenticated_ = false;
     bool broken_ = false;
     bool finishing_ = false;
-    bool refused_ = false;
     bool awaitingGame_ = false;
     uint64_t nextSequence_ = 0;
     std::size_t queuedBytes_ = 0;

@@ -3,11 +3,8 @@
 const [modules, portText, password, ...commands] = process.argv.slice(2);
 const load = (name) => require(require('path').join(modules, 'node_modules', name));
 const [host, port, timeout] = ['127.0.0.1', Number(portText), 5000];
-const inTurn = async (send) => {
-  const replies = [];
-  for (const command of commands) replies.push(await send(command));
-  return replies;
-};
+// The commands one after another, each once the previous one is answered.
+const inTurn = (send) => commands.reduce(async (replies, command) => [...await replies, await send(command)], []);
 
 const clients = {
   'rcon-client': async () => {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "RconAuthThrottle.h"
 #include "RconPacket.h"
 #include "RconTestClient.h"
@@ -23,9 +25,8 @@ TEST(RconPacketTest, DecodesPacketAndReportsBytesTaken) {
     const std::string bytes = WirePacketBytes(42, 2, "status") + "next";
     const RconDecodeResult result = DecodeRconPacket(bytes);
     ASSERT_EQ(result.status, RconDecodeStatus::Decoded);
-    EXPECT_EQ(result.packet.id, 42);
-    EXPECT_EQ(result.packet.type, 2);
-    EXPECT_EQ(result.packet.body, "status");
+    EXPECT_EQ(std::tie(result.packet.id, result.packet.type, result.packet.body),
+              (std::tuple{42, 2, std::string("status")}));
     EXPECT_EQ(result.consumed, bytes.size() - 4);
 }
 

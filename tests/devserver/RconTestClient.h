@@ -49,8 +49,7 @@ inline std::string Pipeline(int count, std::string_view command) {
     return bytes;
 }
 
-// Loopback client whose waits are bounded, so a broken server fails a test instead of hanging
-// it.
+// Loopback client with bounded waits: a broken server fails a test rather than hanging it.
 class RconTestClient {
   public:
     explicit RconTestClient(uint16_t port, const char* sourceAddress = "127.0.0.1") : socket_(io_) {
