@@ -33,6 +33,21 @@ std::uint64_t ParseSeed(const std::string& option, const std::string& text) {
     return value;
 }
 
+int ParseCount(const std::string& option, const std::string& text) {
+    int value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < 1 || value > 1000)
+        Fail(option + ": expected a whole number 1..1000, got '" + text + "'");
+    return value;
+}
+
+// Timers of the RCON listener, from a moment to a day.
+double ParseRconSeconds(const std::string& option, const std::string& text) {
+    double value = ParseSeconds(option, text);
+    if (value > 86400) Fail(option + ": at most 86400 seconds, got '" + text + "'");
+    return value;
+}
+
 int ParsePort(const std::string& option, const std::string& text) {
     int value = -1;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -47,6 +62,7 @@ DevServerOptions ParseOptions(const std::vector<std::string>& arguments) {
     DevServerOptions options;
     options.pluginDir = TXL_PLUGIN_DIR;
     std::string pluginDir, world, script, timerInterval, rconPort, seed, authTimeout;
+    std::string banFailures, banWindow, banTime, replyPackets;
 
     CLI::App app("txl-devserver");
     app.set_help_flag();
@@ -61,6 +77,10 @@ DevServerOptions ParseOptions(const std::vector<std::string>& arguments) {
     auto* bindOption = app.add_option("--rcon-bind", options.rconBind);
     auto* passwordOption = app.add_option("--rcon-password", options.rconPassword);
     auto* authTimeoutOption = app.add_option("--rcon-auth-timeout", authTimeout);
+    auto* banFailuresOption = app.add_option("--rcon-ban-failures", banFailures);
+    auto* banWindowOption = app.add_option("--rcon-ban-window", banWindow);
+    auto* banTimeOption = app.add_option("--rcon-ban-time", banTime);
+    auto* replyPacketsOption = app.add_option("--rcon-reply-packets", replyPackets);
     const std::vector<CLI::Option*> flags{
         app.add_flag("--rcon-empty-preamble", options.rconEmptyPreamble),
         app.add_flag("--echo", options.echo),
@@ -100,9 +120,20 @@ DevServerOptions ParseOptions(const std::vector<std::string>& arguments) {
         if (options.rconAuthTimeout > 3600)
             Fail("--rcon-auth-timeout: at most 3600 seconds, got '" + authTimeout + "'");
     }
+    if (*banFailuresOption)
+        options.rconBanFailures = ParseCount("--rcon-ban-failures", banFailures);
+    if (*banWindowOption) options.rconBanWindow = ParseRconSeconds("--rcon-ban-window", banWindow);
+    if (*banTimeOption) options.rconBanTime = ParseRconSeconds("--rcon-ban-time", banTime);
+    if (*replyPacketsOption) {
+        if (replyPackets != "whole" && replyPackets != "split")
+            Fail("--rcon-reply-packets: expected 'whole' or 'split', got '" + replyPackets + "'");
+        options.rconWholeReplies = replyPackets == "whole";
+    }
+    const bool rconTuned = *authTimeoutOption || *banFailuresOption || *banWindowOption ||
+                           *banTimeOption || *replyPacketsOption;
     if (options.rconPort) {
         if (options.rconPassword.empty()) Fail("--rcon-port needs --rcon-password");
-    } else if (*passwordOption || *bindOption || options.rconEmptyPreamble || *authTimeoutOption) {
+    } else if (*passwordOption || *bindOption || options.rconEmptyPreamble || rconTuned) {
         Fail("RCON options need --rcon-port");
     }
     if (options.script && options.realtime) Fail("--realtime does not apply to --script");
@@ -130,6 +161,15 @@ replies go to standard output, log lines to standard error and to the plug-in fo
   --rcon-auth-timeout SECONDS
                            time from connect to a right password before the connection
                            is closed (default 5)
+  --rcon-ban-failures N    wrong passwords from one address within the ban window that ban
+                           the address (default 5)
+  --rcon-ban-window SECONDS
+                           the window those failures are counted in (default 30)
+  --rcon-ban-time SECONDS  how long a banned address's connections are closed at once
+                           (default 300)
+  --rcon-reply-packets whole|split
+                           a long reply in one packet (up to 64 KiB; default) or split into
+                           packets of 4086 bytes
   --no-plugin              run the world without loading the plug-in (to compare whole runs)
   --help                   this text
 

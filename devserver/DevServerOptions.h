@@ -20,6 +20,11 @@ struct DevServerOptions {
     std::string rconPassword;
     bool rconEmptyPreamble = false;
     double rconAuthTimeout = 5.0;  // seconds from connect to a right password
+    // This many wrong passwords from one address within the window ban it for the ban time.
+    int rconBanFailures = 5;
+    double rconBanWindow = 30.0;
+    double rconBanTime = 300.0;
+    bool rconWholeReplies = true;  // a long reply in one packet rather than split in 4 kB ones
     bool echo = false;             // print each command before its reply
     bool realtime = false;         // let the simulated clock follow the wall clock between commands
     bool printDefaultWorld = false;

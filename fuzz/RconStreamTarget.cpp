@@ -7,6 +7,7 @@
 #include "FuzzCheck.h"
 #include "FuzzTargets.h"
 #include "RconPacket.h"
+#include "RconReplySplitter.h"
 #include "RconSession.h"
 
 // A client's byte stream, cut into reads at fuzzed points, through one session's framing and
@@ -32,8 +33,19 @@ bool HasAuthRequest(std::string_view stream, const std::string& password) {
     }
 }
 
-void CheckPackets(const std::vector<std::string>& packets) {
+void CheckPackets(const std::vector<std::string>& packets, std::size_t maxBody) {
     for (const std::string& packet : packets) {
+        TXL_FUZZ_CHECK(packet.size() >= 14 && packet.size() - 14 <= maxBody);
+        // The decoder takes request sizes only: a longer whole reply is checked by its frame.
+        if (packet.size() - 14 > txl::devserver::kRconMaxBodySize) {
+            std::uint32_t field = 0;
+            for (int i = 0; i < 4; ++i)
+                field |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(packet[i]))
+                         << (8 * i);
+            TXL_FUZZ_CHECK(field == packet.size() - 4 &&
+                           packet.ends_with(std::string_view("\0\0", 2)));
+            continue;
+        }
         const auto result = DecodeRconPacket(packet);
         TXL_FUZZ_CHECK(result.status == RconDecodeStatus::Decoded);
         TXL_FUZZ_CHECK(result.consumed == packet.size());
@@ -47,7 +59,10 @@ int FuzzRconStream(const std::uint8_t* data, std::size_t size) {
     ByteReader steer(data, size < 4 ? size : 4);
     txl::devserver::RconServerOptions options;
     options.password = kPassword;
-    options.emptyResponsePreamble = steer.Bool();
+    const std::uint8_t flags = steer.Byte();
+    options.emptyResponsePreamble = (flags & 1U) != 0;
+    options.replyPackets = (flags & 2U) != 0 ? txl::devserver::RconReplyPackets::Whole
+                                             : txl::devserver::RconReplyPackets::Split;
     const unsigned readSeed = steer.Byte();
     const unsigned completeSeed = steer.Byte();
     txl::devserver::RconAuthThrottle throttle(options.authThrottle);
@@ -90,12 +105,12 @@ int FuzzRconStream(const std::uint8_t* data, std::size_t size) {
             session.Complete(sequence, std::string(static_cast<std::size_t>(sequence % 9000), 'r'));
         }
         now += std::chrono::milliseconds(250);
-        CheckPackets(session.TakeReadyPackets(now));
+        CheckPackets(session.TakeReadyPackets(), MaxReplyBody(options));
         offset += chunk.size();
         ++step;
     }
     for (std::uint64_t sequence : pending) session.Complete(sequence, "late");
-    CheckPackets(session.TakeReadyPackets(now + std::chrono::hours(1)));
+    CheckPackets(session.TakeReadyPackets(), MaxReplyBody(options));
     TXL_FUZZ_CHECK(session.Outstanding() == 0);
     return 0;
 }

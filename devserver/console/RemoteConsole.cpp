@@ -8,14 +8,23 @@
 namespace txl::devserver {
 namespace {
 
+std::chrono::milliseconds Milliseconds(double seconds) {
+    return std::chrono::milliseconds(
+        static_cast<std::chrono::milliseconds::rep>(std::ceil(seconds * 1000)));
+}
+
 RconServerOptions ListenerOptions(const DevServerOptions& options) {
     RconServerOptions listener;
     listener.bindAddress = options.rconBind;
     listener.port = static_cast<uint16_t>(options.rconPort.value_or(0));
     listener.password = options.rconPassword;
     listener.emptyResponsePreamble = options.rconEmptyPreamble;
-    listener.authTimeout = std::chrono::milliseconds(
-        static_cast<std::chrono::milliseconds::rep>(std::ceil(options.rconAuthTimeout * 1000)));
+    listener.authTimeout = Milliseconds(options.rconAuthTimeout);
+    listener.authThrottle.maxFailures = static_cast<unsigned>(options.rconBanFailures);
+    listener.authThrottle.window = Milliseconds(options.rconBanWindow);
+    listener.authThrottle.banTime = Milliseconds(options.rconBanTime);
+    listener.replyPackets =
+        options.rconWholeReplies ? RconReplyPackets::Whole : RconReplyPackets::Split;
     return listener;
 }
 

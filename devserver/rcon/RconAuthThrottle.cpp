@@ -6,46 +6,35 @@ namespace txl::devserver {
 
 RconAuthThrottle::RconAuthThrottle(RconAuthThrottleOptions options) : options_(options) {}
 
-std::chrono::milliseconds RconAuthThrottle::DelayFor(const std::string& address,
-                                                     Clock::time_point now) const {
-    const auto it = failures_.find(address);
-    if (it == failures_.end() || now - it->second.last > options_.forgetAfter) {
-        return std::chrono::milliseconds::zero();
-    }
-    auto delay = options_.firstDelay;
-    for (unsigned i = 1; i < it->second.count && delay < options_.maxDelay; ++i) {
-        delay *= 2;
-    }
-    return std::min(delay, options_.maxDelay);
+bool RconAuthThrottle::Banned(const std::string& address, Clock::time_point now) const {
+    const auto it = records_.find(address);
+    return it != records_.end() && now < it->second.bannedUntil;
 }
 
-void RconAuthThrottle::RecordFailure(const std::string& address, Clock::time_point now) {
-    if (failures_.size() >= options_.maxTrackedAddresses) {
-        ForgetStale(now);
+bool RconAuthThrottle::RecordFailure(const std::string& address, Clock::time_point now) {
+    if (!records_.contains(address)) MakeRoom(now);
+    Record& record = records_[address];
+    while (!record.failures.empty() && now - record.failures.front() >= options_.window) {
+        record.failures.pop_front();
     }
-    if (failures_.size() >= options_.maxTrackedAddresses && !failures_.contains(address)) {
-        // Under a flood of addresses keep the most recent offenders rather than grow unbounded.
-        const auto oldest = std::min_element(
-            failures_.begin(), failures_.end(),
-            [](const auto& a, const auto& b) { return a.second.last < b.second.last; });
-        failures_.erase(oldest);
-    }
-    FailureRecord& record = failures_[address];
-    if (record.count > 0 && now - record.last > options_.forgetAfter) {
-        record.count = 0;
-    }
-    ++record.count;
-    record.last = now;
+    record.failures.push_back(now);
+    if (record.failures.size() < options_.maxFailures) return false;
+    record.failures.clear();
+    record.bannedUntil = now + options_.banTime;
+    return true;
 }
 
-void RconAuthThrottle::RecordSuccess(const std::string& address) {
-    failures_.erase(address);
-}
-
-void RconAuthThrottle::ForgetStale(Clock::time_point now) {
-    std::erase_if(failures_, [&](const auto& entry) {
-        return now - entry.second.last > options_.forgetAfter;
-    });
+// Under a flood of addresses the table stays bounded: an address without a ban goes first, the
+// one whose last failure is oldest; failing that, the ban that ends soonest.
+void RconAuthThrottle::MakeRoom(Clock::time_point now) {
+    if (records_.size() < options_.maxTrackedAddresses || records_.empty()) return;
+    const auto weight = [now](const Record& record) {
+        if (now < record.bannedUntil) return record.bannedUntil;
+        return record.failures.empty() ? Clock::time_point{} : record.failures.back();
+    };
+    records_.erase(std::min_element(
+        records_.begin(), records_.end(),
+        [&](const auto& a, const auto& b) { return weight(a.second) < weight(b.second); }));
 }
 
 }  // namespace txl::devserver

@@ -2,20 +2,22 @@
 
 #include <chrono>
 #include <cstddef>
+#include <deque>
 #include <string>
 #include <unordered_map>
 
 namespace txl::devserver {
 
 struct RconAuthThrottleOptions {
-    std::chrono::milliseconds firstDelay{500};
-    std::chrono::milliseconds maxDelay{8000};
-    // Failures older than this no longer slow an address down.
-    std::chrono::seconds forgetAfter{600};
+    // This many wrong passwords from one address within the window ban it for banTime.
+    unsigned maxFailures = 5;
+    std::chrono::milliseconds window{std::chrono::seconds(30)};
+    std::chrono::milliseconds banTime{std::chrono::minutes(5)};
     std::size_t maxTrackedAddresses = 1024;
 };
 
-// Remembers recent wrong passwords per address and says how long to hold back the next answer.
+// A budget of wrong passwords per address. Guesses are counted when they arrive, whether or not
+// the client stays for the answer, so hanging up early buys no extra tries.
 // Not thread-safe: used by the network thread only.
 class RconAuthThrottle {
   public:
@@ -23,20 +25,20 @@ class RconAuthThrottle {
 
     explicit RconAuthThrottle(RconAuthThrottleOptions options);
 
-    std::chrono::milliseconds DelayFor(const std::string& address, Clock::time_point now) const;
-    void RecordFailure(const std::string& address, Clock::time_point now);
-    void RecordSuccess(const std::string& address);
+    bool Banned(const std::string& address, Clock::time_point now) const;
+    // True when this failure starts a ban.
+    bool RecordFailure(const std::string& address, Clock::time_point now);
 
   private:
-    struct FailureRecord {
-        unsigned count = 0;
-        Clock::time_point last;
+    struct Record {
+        std::deque<Clock::time_point> failures;  // within the window, oldest first
+        Clock::time_point bannedUntil;
     };
 
-    void ForgetStale(Clock::time_point now);
+    void MakeRoom(Clock::time_point now);
 
     RconAuthThrottleOptions options_;
-    std::unordered_map<std::string, FailureRecord> failures_;
+    std::unordered_map<std::string, Record> records_;
 };
 
 }  // namespace txl::devserver

@@ -106,6 +106,13 @@ void RconNetworkLoop::Admit(asio::ip::tcp::socket socket, Clock::time_point now)
     std::error_code error;
     const auto remote = socket.remote_endpoint(error);
     if (error) return;  // gone before it was looked at
+    // Closed unlogged: the ban itself was logged, and a guesser must not flood the log.
+    if (throttle_.Banned(remote.address().to_string(), now)) {
+        socket.close(error);
+        std::lock_guard lock(statisticsMutex_);
+        ++statistics_.banned;
+        return;
+    }
     if (clients_.size() >= options_.maxConnections && !MakeRoom()) {
         Log("rcon: " + Label(remote) + " refused: too many connections");
         std::lock_guard lock(statisticsMutex_);
@@ -158,7 +165,7 @@ void RconNetworkLoop::Update() {
     DeliverReplies();
     for (const ClientHandle& client : clients_) {
         if (client->failed || client->session->Broken()) continue;
-        for (std::string& packet : client->session->TakeReadyPackets(now)) {
+        for (std::string& packet : client->session->TakeReadyPackets()) {
             client->outgoingBytes += packet.size();
             client->outgoing.push_back(std::move(packet));
         }
@@ -235,7 +242,6 @@ void RconNetworkLoop::ArmTimer(Clock::time_point now) {
         if (client->session->Outstanding() == 0) {
             consider(client->lastReceived + options_.idleTimeout);
         }
-        if (const auto deadline = client->session->NextDeadline()) consider(*deadline);
     }
     if (!earliest) {
         timer_.cancel();
@@ -303,8 +309,12 @@ std::optional<std::string> RconNetworkLoop::CloseReason(const Client& client,
     if (client.failed) return "connection lost";
     if (session.Broken()) return "protocol error";
     const bool drained = session.Outstanding() == 0 && client.outgoing.empty();
+    // Connections of a banned address not logged in can only guess; the answer to the guess that
+    // started the ban still goes out.
+    if (!session.Authenticated() && drained && throttle_.Banned(client.host, now)) {
+        return "address banned";
+    }
     if (session.Finishing() && drained) return "authentication failed";
-    // Answers held back for a wrong password are owed to nobody once the client has gone.
     if (client.peerClosed && (drained || session.Finishing())) return "client disconnected";
     if (!session.Authenticated() && now - client.connectedAt >= options_.authTimeout) {
         return "authentication timeout";

@@ -25,7 +25,7 @@ int32_t ReadInt32(std::string_view in, std::size_t offset) {
 }  // namespace
 
 std::string EncodeRconPacket(const RconPacket& packet) {
-    assert(packet.body.size() <= kRconMaxBodySize);
+    assert(packet.body.size() <= INT32_MAX - kRconMinPacketSize);
     std::string out;
     out.reserve(kHeaderSize + packet.body.size() + 2);
     AppendInt32(out, static_cast<int32_t>(packet.body.size()) + kRconMinPacketSize);

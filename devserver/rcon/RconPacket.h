@@ -33,7 +33,7 @@ struct RconDecodeResult {
     std::size_t consumed = 0;
 };
 
-// Body must fit kRconMaxBodySize; longer replies are split before encoding.
+// Requests must fit kRconMaxBodySize; replies may be longer (see RconReplyPackets).
 std::string EncodeRconPacket(const RconPacket& packet);
 
 // Looks at the front of a receive buffer; never reads past it.

@@ -6,15 +6,20 @@
 
 namespace txl::devserver {
 
-std::vector<std::string> SplitRconReply(std::string_view reply) {
+std::size_t MaxReplyBody(const RconServerOptions& options) {
+    return options.replyPackets == RconReplyPackets::Whole ? kRconMaxWholeBodySize
+                                                           : kRconMaxBodySize;
+}
+
+std::vector<std::string> SplitRconReply(std::string_view reply, std::size_t maxBody) {
     std::vector<std::string> bodies;
     if (reply.empty()) {
         bodies.emplace_back();
         return bodies;
     }
-    bodies.reserve((reply.size() + kRconMaxBodySize - 1) / kRconMaxBodySize);
-    for (std::size_t offset = 0; offset < reply.size(); offset += kRconMaxBodySize) {
-        const std::size_t length = std::min(kRconMaxBodySize, reply.size() - offset);
+    bodies.reserve((reply.size() + maxBody - 1) / maxBody);
+    for (std::size_t offset = 0; offset < reply.size(); offset += maxBody) {
+        const std::size_t length = std::min(maxBody, reply.size() - offset);
         bodies.emplace_back(reply.substr(offset, length));
     }
     return bodies;

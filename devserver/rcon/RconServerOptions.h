@@ -10,6 +10,13 @@
 
 namespace txl::devserver {
 
+// How a reply longer than one standard packet goes out. Split follows the protocol's guidance;
+// many clients read only the first packet of a reply, and Whole suits them.
+enum class RconReplyPackets { Split, Whole };
+
+// Whole sends a reply in one packet up to this body size; longer ones go in pieces of this size.
+inline constexpr std::size_t kRconMaxWholeBodySize = std::size_t{64} << 10;
+
 struct RconServerOptions {
     // Loopback only unless the administrator opts in; IPv4 or IPv6 numeric address.
     std::string bindAddress = "127.0.0.1";
@@ -19,6 +26,7 @@ struct RconServerOptions {
     std::string password;
     // Some clients expect an empty response-value packet ahead of the auth answer.
     bool emptyResponsePreamble = false;
+    RconReplyPackets replyPackets = RconReplyPackets::Whole;
     // Milliseconds so tests can use short ones; seconds convert implicitly.
     std::chrono::milliseconds idleTimeout{std::chrono::seconds(300)};
     // From connect to a right password, whatever the client sends meanwhile: silent or trickling

@@ -1,5 +1,7 @@
 #include "RconSession.h"
 
+#include <sstream>
+
 #include "RconReplySplitter.h"
 
 namespace txl::devserver {
@@ -7,6 +9,12 @@ namespace {
 
 // Marks the end of a multi-packet reply for clients that send an empty probe after a command.
 const std::string kTerminatorBody("\x00\x01\x00\x00", 4);
+
+std::string Seconds(std::chrono::milliseconds duration) {
+    std::ostringstream text;
+    text << static_cast<double>(duration.count()) / 1000;
+    return text.str();
+}
 
 // No early exit, so response time does not reveal how much of a guess matched.
 bool SamePassword(std::string_view given, std::string_view expected) {
@@ -67,13 +75,13 @@ void RconSession::Handle(const RconPacket& packet, Clock::time_point now,
         return;
     }
     if (packet.type == kRconExecCommand) {
-        Slot& slot = AddSlot(now);
+        Slot& slot = AddSlot();
         slot.waitingForGame = true;
         awaitingGame_ = true;
         slot.requestId = packet.id;
         commands.push_back({slot.sequence, packet.body});
     } else if (packet.type == kRconResponseValue) {
-        Slot& slot = AddSlot(now);
+        Slot& slot = AddSlot();
         AddPacket(slot, EncodeRconPacket({packet.id, kRconResponseValue, ""}));
         AddPacket(slot, EncodeRconPacket({packet.id, kRconResponseValue, kTerminatorBody}));
     } else {
@@ -82,29 +90,30 @@ void RconSession::Handle(const RconPacket& packet, Clock::time_point now,
 }
 
 void RconSession::HandleAuth(const RconPacket& packet, Clock::time_point now) {
+    // A banned address gets no answer, not even to the right password: its guesses are spent.
+    if (throttle_.Banned(host_, now)) {
+        finishing_ = true;
+        return;
+    }
     const bool accepted = SamePassword(packet.body, options_.password);
-    // Only wrong answers wait: others' guesses from the same address must not hold up the
-    // administrator.
-    const auto delay =
-        accepted ? std::chrono::milliseconds::zero() : throttle_.DelayFor(host_, now);
-    Slot& slot = AddSlot(now + delay);
+    Slot& slot = AddSlot();
     if (options_.emptyResponsePreamble) {
         AddPacket(slot, EncodeRconPacket({packet.id, kRconResponseValue, ""}));
     }
     AddPacket(slot, EncodeRconPacket({accepted ? packet.id : -1, kRconAuthResponse, ""}));
     if (accepted) {
-        throttle_.RecordSuccess(host_);
         authenticated_ = true;
-        if (log_) {
-            log_("rcon: " + label_ + " authenticated");
-        }
+        Log("rcon: " + label_ + " authenticated");
         return;
     }
-    throttle_.RecordFailure(host_, now);
     authenticated_ = false;
     finishing_ = true;
-    if (log_) {
-        log_("rcon: " + label_ + " wrong password");
+    Log("rcon: " + label_ + " wrong password");
+    if (throttle_.RecordFailure(host_, now)) {
+        const auto& limits = options_.authThrottle;
+        Log("rcon: " + host_ + " banned for " + Seconds(limits.banTime) + " s after " +
+            std::to_string(limits.maxFailures) + " wrong passwords within " +
+            Seconds(limits.window) + " s");
     }
 }
 
@@ -113,7 +122,7 @@ void RconSession::Complete(uint64_t sequence, std::string_view reply) {
         if (slot.sequence != sequence || !slot.waitingForGame) {
             continue;
         }
-        for (const std::string& body : SplitRconReply(reply)) {
+        for (const std::string& body : SplitRconReply(reply, MaxReplyBody(options_))) {
             AddPacket(slot, EncodeRconPacket({slot.requestId, kRconResponseValue, body}));
         }
         slot.waitingForGame = false;
@@ -122,9 +131,9 @@ void RconSession::Complete(uint64_t sequence, std::string_view reply) {
     }
 }
 
-std::vector<std::string> RconSession::TakeReadyPackets(Clock::time_point now) {
+std::vector<std::string> RconSession::TakeReadyPackets() {
     std::vector<std::string> packets;
-    while (!slots_.empty() && !slots_.front().waitingForGame && slots_.front().readyAt <= now) {
+    while (!slots_.empty() && !slots_.front().waitingForGame) {
         for (std::string& packet : slots_.front().packets) {
             queuedBytes_ -= packet.size();
             packets.push_back(std::move(packet));
@@ -134,25 +143,18 @@ std::vector<std::string> RconSession::TakeReadyPackets(Clock::time_point now) {
     return packets;
 }
 
-std::optional<RconSession::Clock::time_point> RconSession::NextDeadline() const {
-    // Only the head of the line matters: later slots cannot leave before it anyway.
-    if (slots_.empty() || slots_.front().waitingForGame) {
-        return std::nullopt;
-    }
-    return slots_.front().readyAt;
-}
-
 void RconSession::Break(const std::string& reason) {
     broken_ = true;
-    if (log_) {
-        log_("rcon: " + label_ + " dropped: " + reason);
-    }
+    Log("rcon: " + label_ + " dropped: " + reason);
 }
 
-RconSession::Slot& RconSession::AddSlot(Clock::time_point readyAt) {
+void RconSession::Log(const std::string& line) const {
+    if (log_) log_(line);
+}
+
+RconSession::Slot& RconSession::AddSlot() {
     Slot& slot = slots_.emplace_back();
     slot.sequence = nextSequence_++;
-    slot.readyAt = readyAt;
     return slot;
 }
 

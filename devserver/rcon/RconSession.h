@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,7 +20,7 @@ struct RconSessionCommand {
 };
 
 // Protocol state of one client, free of I/O. Every request takes a place in line so answers
-// leave in request order even when some wait on the game thread or on the auth throttle.
+// leave in request order even when some wait on the game thread.
 class RconSession {
   public:
     using Clock = std::chrono::steady_clock;
@@ -37,9 +36,8 @@ class RconSession {
                                             std::size_t allowed);
     void Complete(uint64_t sequence, std::string_view reply);
     // Encoded packets whose turn has come, each to be written on its own.
-    std::vector<std::string> TakeReadyPackets(Clock::time_point now);
+    std::vector<std::string> TakeReadyPackets();
 
-    std::optional<Clock::time_point> NextDeadline() const;
     std::size_t Outstanding() const { return slots_.size(); }
     // Encoded answers held in line, not yet taken.
     std::size_t QueuedBytes() const { return queuedBytes_; }
@@ -57,7 +55,6 @@ class RconSession {
         uint64_t sequence = 0;
         bool waitingForGame = false;
         int32_t requestId = 0;
-        Clock::time_point readyAt;
         std::vector<std::string> packets;
     };
 
@@ -65,7 +62,8 @@ class RconSession {
                 std::vector<RconSessionCommand>& commands);
     void HandleAuth(const RconPacket& packet, Clock::time_point now);
     void Break(const std::string& reason);
-    Slot& AddSlot(Clock::time_point readyAt);
+    void Log(const std::string& line) const;
+    Slot& AddSlot();
     void AddPacket(Slot& slot, std::string packet);
 
     std::string host_;

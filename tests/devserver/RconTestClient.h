@@ -31,11 +31,9 @@ struct WirePacket {
 // Built by hand so the wire format is checked independently of the server's codec.
 inline std::string WireBytes(int32_t size, int32_t id, int32_t type, std::string_view tail) {
     std::string out;
-    for (int32_t value : {size, id, type}) {
-        for (int shift = 0; shift < 32; shift += 8) {
+    for (int32_t value : {size, id, type})
+        for (int shift = 0; shift < 32; shift += 8)
             out.push_back(static_cast<char>((static_cast<uint32_t>(value) >> shift) & 0xFF));
-        }
-    }
     return out.append(tail);
 }
 
@@ -51,8 +49,7 @@ inline std::string Pipeline(int count, std::string_view command) {
     return bytes;
 }
 
-// Loopback client whose waits are bounded, so a broken server fails a test instead of hanging
-// it.
+// Loopback client with bounded waits: a broken server fails a test rather than hanging it.
 class RconTestClient {
   public:
     explicit RconTestClient(uint16_t port, const char* sourceAddress = "127.0.0.1") : socket_(io_) {
@@ -65,22 +62,15 @@ class RconTestClient {
         // Small writes must reach the server as separate segments to exercise reassembly.
         socket_.set_option(asio::ip::tcp::no_delay(true), error);
     }
-    ~RconTestClient() { Close(); }
-    RconTestClient(const RconTestClient&) = delete;
-    RconTestClient& operator=(const RconTestClient&) = delete;
 
     bool Connected() const { return connected_; }
-    void Close() {
-        std::error_code ignored;
-        socket_.close(ignored);
-    }
+    void Close() { socket_.close(ignored_); }
 
     bool SendRaw(std::string_view bytes) {
+        socket_.non_blocking(false, ignored_);
         std::error_code error;
-        socket_.non_blocking(false, error);
-        return asio::write(socket_, asio::buffer(bytes.data(), bytes.size()), error) ==
-                   bytes.size() &&
-               !error;
+        asio::write(socket_, asio::buffer(bytes.data(), bytes.size()), error);
+        return !error;
     }
     bool Send(int32_t id, int32_t type, std::string_view body) {
         return SendRaw(WirePacketBytes(id, type, body));
@@ -117,20 +107,16 @@ class RconTestClient {
     // Body of the first reply packet, if it carries the request id.
     std::optional<std::string> Execute(int32_t id, const std::string& command) {
         Send(id, kExec, command);
-        const auto answer = Read();
-        if (!answer || answer->type != kResponseValue || answer->id != id) {
-            return std::nullopt;
-        }
-        return answer->body;
+        auto answer = Read();
+        if (!answer || answer->type != kResponseValue || answer->id != id) return std::nullopt;
+        return std::move(answer->body);
     }
 
   private:
     int32_t Int32At(std::size_t offset) const {
         uint32_t bits = 0;
-        for (std::size_t i = 0; i < 4; ++i) {
-            bits |= static_cast<uint32_t>(static_cast<unsigned char>(buffer_[offset + i]))
-                    << (8 * i);
-        }
+        for (std::size_t i = 0; i < 4; ++i)
+            bits |= uint32_t{static_cast<unsigned char>(buffer_[offset + i])} << (8 * i);
         return static_cast<int32_t>(bits);
     }
 
@@ -139,10 +125,10 @@ class RconTestClient {
     // Appends what arrives to the buffer. A reset counts as closed. Polls, as blocking reads
     // cannot time out portably.
     Received Receive(std::chrono::steady_clock::time_point deadline) {
-        std::error_code error;
-        socket_.non_blocking(true, error);
+        socket_.non_blocking(true, ignored_);
         char chunk[8192];
         while (true) {
+            std::error_code error;
             const std::size_t got = socket_.read_some(asio::buffer(chunk), error);
             if (!error) {
                 buffer_.append(chunk, got);
@@ -157,6 +143,7 @@ class RconTestClient {
 
     asio::io_context io_;
     asio::ip::tcp::socket socket_;
+    std::error_code ignored_;
     bool connected_ = false;
     std::string buffer_;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <string>
@@ -26,7 +27,10 @@ class RconTestServer {
   public:
     explicit RconTestServer(RconServerOptions options = TestOptions(),
                             RconCommandHandler handler = Echo)
-        : server_(std::move(options), Record(std::move(handler))) {
+        : server_(std::move(options), Record(std::move(handler)), [this](const std::string& line) {
+              std::lock_guard lock(mutex_);
+              log_.push_back(line);
+          }) {
         server_.Start();
         game_ = std::thread([this] {
             onGameThread = true;
@@ -49,6 +53,12 @@ class RconTestServer {
         std::lock_guard lock(mutex_);
         return commands_;
     }
+    // Log lines that end with `text`.
+    std::size_t Logged(const std::string& text) {
+        std::lock_guard lock(mutex_);
+        return std::count_if(log_.begin(), log_.end(),
+                             [&](const std::string& line) { return line.ends_with(text); });
+    }
     bool AllRanOnGameThread() const { return ranElsewhere_.load() == 0; }
 
   private:
@@ -65,6 +75,7 @@ class RconTestServer {
 
     std::mutex mutex_;
     std::vector<std::string> commands_;
+    std::vector<std::string> log_;
     std::atomic<int> ranElsewhere_{0};
     std::atomic<bool> stopping_{false};
     std::thread game_;
