@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdint>
 #include <initializer_list>
 
 #include "crafting/CounterParts.h"
@@ -6,9 +7,9 @@
 #include "host/EngineText.h"
 #include "host/GameAccess.h"
 #include "host/WeakObjects.h"
-#include "processor/ProcessorDiscovery.h"
 #include "shared/Logger.h"
 #include "shared/PluginState.h"
+#include "shared/ProcessorRecognition.h"
 
 namespace txl::crafting {
 namespace {
@@ -46,8 +47,10 @@ bool SitsInProcessorInventory(UPrimalItem* item) {
 
 }  // namespace
 
-bool AttachCounter(UPrimalItem* item, std::int32_t& maximum, std::int32_t& used) {
-    if (!SitsInProcessorInventory(item)) return false;
+bool AttachCounter(UPrimalItem* item, UPrimalItem* placed, std::int32_t& maximum,
+                   std::int32_t& used) {
+    if (!SitsInProcessorInventory(item) && (placed == item || !SitsInProcessorInventory(placed)))
+        return false;
     UClass* cls = host::ClassOf(item);
     if (cls == nullptr) return false;
     void* sparse =
@@ -67,10 +70,18 @@ bool AttachCounter(UPrimalItem* item, std::int32_t& maximum, std::int32_t& used)
     if (native < 1 && !adopted) return false;
     const std::int32_t newMaximum =
         native > 0 ? std::min(native, state.MaxCrafts) : state.MaxCrafts;
-    const std::int32_t newUsed = adopted ? std::clamp(adoption->second, 0, newMaximum) : 0;
+    std::int32_t newUsed = adopted ? std::clamp(adoption->second, 0, newMaximum) : 0;
+    auto& nativeCount = host::Field<std::int32_t>(item, "UPrimalItem.CustomItemID"_field);
+    // A class that limits its crafts has the game count them down in CustomItemID wherever the
+    // blueprint was crafted from; those crafts are kept. Other classes keep no count.
+    if (native > 0) {
+        const std::int64_t remaining =
+            std::clamp<std::int64_t>(static_cast<std::int64_t>(nativeCount) + 1, 0, newMaximum);
+        newUsed = std::max(newUsed, static_cast<std::int32_t>(newMaximum - remaining));
+    }
 
     StoreCounterRecord(item, newMaximum, newUsed);
-    host::Field<std::int32_t>(item, "UPrimalItem.CustomItemID"_field) = newMaximum - newUsed - 1;
+    nativeCount = newMaximum - newUsed - 1;
     if (state.Config.DebugLogging) {
         Log().info("TXL counter attached: {}:{} {}/{}", id.ItemID1, id.ItemID2, newUsed,
                    newMaximum);

@@ -30,8 +30,10 @@ FItemNetID ItemIdOf(UPrimalItem* item);
 // Written into `out`, whose buffer is reused from call to call.
 void WriteBlueprintKey(const FItemNetID& id, std::string& out);
 
-// Gives a blueprint in a processor's inventory its first record; false when it does not qualify.
-bool AttachCounter(UPrimalItem* item, std::int32_t& maximum, std::int32_t& used);
+// Gives a blueprint its first record when it, or the copy `placed` that shares it, sits in a
+// processor's inventory; false when it does not qualify.
+bool AttachCounter(UPrimalItem* item, UPrimalItem* placed, std::int32_t& maximum,
+                   std::int32_t& used);
 // Rewrites the counter line; true when the description or its flags changed.
 bool RewriteCounterDescription(UPrimalItem* item, std::int32_t maximum, std::int32_t used);
 

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "crafting/CounterParts.h"
 #include "crafting/CraftCounter.h"
@@ -47,26 +48,35 @@ class RefreshScope {
 // sources loops or runs too deep has nothing it may be counted against.
 enum class Refresh { Unchanged, Changed, Refused };
 
-Refresh RefreshCounter(UPrimalItem* item);
-
 std::int32_t& NativeCount(UPrimalItem* item) {
     return host::Field<std::int32_t>(item, "UPrimalItem.CustomItemID"_field);
 }
 
-// A shared copy holds its source's record, native count and description.
-Refresh MirrorSource(UPrimalItem* copy, UPrimalItem* source) {
-    if (RefreshCounter(source) == Refresh::Refused) return Refresh::Refused;
-    FCustomItemData* entry = FindCounterEntry(source);
-    if (entry == nullptr) return Refresh::Unchanged;
+// Crafts the game counted on a copy since it last mirrored its root: a copy of a class that
+// limits its crafts spends its own native count even while nothing is counted. A copy without an
+// earlier record, or with another root's, tells nothing.
+std::int32_t CraftsSinceMirror(UPrimalItem* copy, std::int32_t maximum) {
+    FCustomItemData* entry = FindCounterEntry(copy);
+    if (entry == nullptr || !crafting::IsValidCounterRecord(*entry)) return 0;
+    const float* floats = entry->CustomDataFloats.Data;
+    if (static_cast<std::int32_t>(floats[1]) != maximum) return 0;
+    const std::int64_t nativeRemaining =
+        std::clamp<std::int64_t>(static_cast<std::int64_t>(NativeCount(copy)) + 1, 0, maximum);
+    const std::int64_t mirroredRemaining = maximum - static_cast<std::int32_t>(floats[2]);
+    return static_cast<std::int32_t>(
+        std::max<std::int64_t>(mirroredRemaining - nativeRemaining, 0));
+}
+
+// A shared copy holds its root's record, native count and description.
+void MirrorRoot(UPrimalItem* copy, UPrimalItem* root, FCustomItemData* entry) {
     host::Call<void>("UPrimalItem.SetCustomItemData(FCustomItemData&)"_function, copy, entry);
-    NativeCount(copy) = NativeCount(source);
+    NativeCount(copy) = NativeCount(root);
     auto text =
-        host::Characters(host::Field<FString>(source, "UPrimalItem.CustomItemDescription"_field));
+        host::Characters(host::Field<FString>(root, "UPrimalItem.CustomItemDescription"_field));
     host::Field<FString>(copy, "UPrimalItem.CustomItemDescription"_field)
         .AssignRange(text.data(), static_cast<int>(text.size()));
     host::WriteFlag(copy, "UPrimalItem.bHideCustomDescription"_flag, false);
     host::WriteFlag(copy, "UPrimalItem.bForceAllowCustomItemDescription"_flag, true);
-    return Refresh::Changed;
 }
 
 // Whichever of the record and the game's own count shows more crafts done wins.
@@ -80,25 +90,54 @@ void SyncNativeCount(UPrimalItem* item, std::int32_t maximum, std::int32_t& used
     NativeCount(item) = maximum - used - 1;
 }
 
+// Settles the root's own counter. The copies of `chain` give a root in no processor its first
+// record when one of them sits in a processor, and hand over the crafts their own native count
+// took since they last mirrored it.
+Refresh RefreshRootCounter(const SourceChain& chain) {
+    UPrimalItem* root = chain.Root();
+    // The item itself was entered by the caller; a root entered further up is refused.
+    std::optional<RefreshScope> scope;
+    if (chain.Count > 1 && !scope.emplace(root).Entered()) return Refresh::Refused;
+    std::int32_t maximum = 0;
+    std::int32_t used = 0;
+    bool attached = false;
+    if (!ReadCounter(root, maximum, used)) {
+        if (!crafting::AttachCounter(root, chain.Links[0], maximum, used))
+            return Refresh::Unchanged;
+        attached = true;
+    }
+    if (maximum > 0) {
+        for (int i = 0; i + 1 < chain.Count; ++i) {
+            const std::int32_t crafts =
+                CraftsSinceMirror(chain.Links[static_cast<std::size_t>(i)], maximum);
+            used = static_cast<std::int32_t>(
+                std::min<std::int64_t>(static_cast<std::int64_t>(used) + crafts, maximum));
+        }
+        SyncNativeCount(root, maximum, used);
+    }
+    const bool rewritten = crafting::RewriteCounterDescription(root, maximum, used);
+    return rewritten || attached ? Refresh::Changed : Refresh::Unchanged;
+}
+
 Refresh RefreshCounter(UPrimalItem* item) {
     if (!State().EnforcementEnabled || !crafting::IsCountedBlueprint(item))
         return Refresh::Unchanged;
     RefreshScope scope(item);
     if (!scope.Entered()) return Refresh::Refused;
-    UPrimalItem* source = ResolveSourceBlueprint(item);
-    if (source == nullptr) return Refresh::Unchanged;
-    if (source != item) return MirrorSource(item, source);
-
-    std::int32_t maximum = 0;
-    std::int32_t used = 0;
-    bool attached = false;
-    if (!ReadCounter(item, maximum, used)) {
-        if (!crafting::AttachCounter(item, maximum, used)) return Refresh::Unchanged;
-        attached = true;
+    const SourceChain chain = ResolveSourceChain(item);
+    if (chain.Unresolvable) return Refresh::Refused;
+    if (!chain.Resolved) return Refresh::Unchanged;
+    const Refresh root = RefreshRootCounter(chain);
+    if (chain.Count == 1 || root == Refresh::Refused) return root;
+    // Every link, however deep, mirrors the root. The entry is found again for each: the game's
+    // calls may move the root's array.
+    if (FindCounterEntry(chain.Root()) == nullptr) return Refresh::Unchanged;
+    for (int i = chain.Count - 2; i >= 0; --i) {
+        FCustomItemData* entry = FindCounterEntry(chain.Root());
+        if (entry == nullptr) return Refresh::Changed;
+        MirrorRoot(chain.Links[static_cast<std::size_t>(i)], chain.Root(), entry);
     }
-    if (maximum > 0) SyncNativeCount(item, maximum, used);
-    const bool rewritten = crafting::RewriteCounterDescription(item, maximum, used);
-    return rewritten || attached ? Refresh::Changed : Refresh::Unchanged;
+    return Refresh::Changed;
 }
 
 }  // namespace
@@ -107,18 +146,20 @@ bool RefreshBlueprintCounter(UPrimalItem* item) {
     return RefreshCounter(item) == Refresh::Changed;
 }
 
-bool RefreshSourceCounter(UPrimalItem* source) {
-    return RefreshCounter(source) != Refresh::Refused;
+UPrimalItem* RefreshCountedRoot(UPrimalItem* item) {
+    UPrimalItem* root = ResolveRootBlueprint(item);
+    if (root == nullptr || RefreshCounter(item) == Refresh::Refused) return nullptr;
+    return root;
 }
 
 bool IsBlueprintExhausted(UPrimalItem* item) {
     if (!State().EnforcementEnabled) return false;
-    UPrimalItem* source = ResolveSourceBlueprint(item);
     // Like a copy whose source cannot be found, one whose chain loops or runs too deep.
-    if (source == nullptr || !RefreshSourceCounter(source)) return true;
+    UPrimalItem* root = RefreshCountedRoot(item);
+    if (root == nullptr) return true;
     std::int32_t maximum = 0;
     std::int32_t used = 0;
-    if (!ReadCounter(source, maximum, used)) return false;
+    if (!ReadCounter(root, maximum, used)) return false;
     return used >= maximum;
 }
 

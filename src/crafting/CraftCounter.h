@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "AsaApi/EngineTypes.h"
@@ -13,11 +14,27 @@ FCustomItemData* FindCounterEntry(UPrimalItem* item);
 bool ReadCounter(UPrimalItem* item, std::int32_t& maximum, std::int32_t& used);
 // The item itself, the source of a shared copy, or null when the source cannot be found.
 UPrimalItem* ResolveSourceBlueprint(UPrimalItem* item);
+// A chain of shared copies holds at most this many items, its root included.
+inline constexpr int kMaxChainLinks = 16;
+
+// The item, its source, that source's source and so on up to the root, which is its own source.
+struct SourceChain {
+    std::array<UPrimalItem*, kMaxChainLinks> Links{};
+    int Count = 0;
+    // Ends at a root; otherwise a source is missing or, when Unresolvable, the chain loops or
+    // runs longer than kMaxChainLinks.
+    bool Resolved = false;
+    bool Unresolvable = false;
+    UPrimalItem* Root() const { return Links[static_cast<std::size_t>(Count - 1)]; }
+};
+SourceChain ResolveSourceChain(UPrimalItem* item);
+// The root a copy counts against, however deep; null when its chain cannot be resolved.
+UPrimalItem* ResolveRootBlueprint(UPrimalItem* item);
 // Attaches, mirrors and settles the counter and its description line; true when the item changed.
 bool RefreshBlueprintCounter(UPrimalItem* item);
-// Refreshes a source as above; false when its chain of sources loops or runs deeper than the
-// nesting guard allows, so that nothing may be crafted against it.
-bool RefreshSourceCounter(UPrimalItem* source);
+// Refreshes the item and its chain as above and gives the root it counts against; null when the
+// chain cannot be resolved or the refresh was refused, so that nothing may be crafted from it.
+UPrimalItem* RefreshCountedRoot(UPrimalItem* item);
 bool IsBlueprintExhausted(UPrimalItem* item);
 // Refreshes every blueprint of a character's inventory and announces the changed ones.
 void RefreshInventoryCounters(UObject* character);

@@ -57,7 +57,8 @@ CountedCraft PrepareCraft(UPrimalItem* item) {
         return craft;
     }
     const bool enabled = Enabled();
-    craft.Source = enabled ? ResolveSourceBlueprint(item) : item;
+    // Every copy, however deep, counts against the root of its chain.
+    craft.Source = enabled ? ResolveRootBlueprint(item) : item;
     craft.Present =
         enabled && craft.Source != nullptr && ReadCounter(craft.Source, craft.Maximum, craft.Used);
     if (!craft.Present) return craft;
@@ -192,9 +193,9 @@ int DetourMaximumCrafting(UPrimalItem* item, UPrimalInventoryComponent* inventor
     UPrimalItem* source = item;
     try {
         if (counting) {
-            source = ResolveSourceBlueprint(item);
+            source = RefreshCountedRoot(item);
             // A copy without a source it may count against queues nothing.
-            if (source == nullptr || !RefreshSourceCounter(source)) return 0;
+            if (source == nullptr) return 0;
         }
     } catch (const std::exception& error) {
         LogHookFailure(error);

@@ -1,9 +1,11 @@
+#include <algorithm>
 #include <cmath>
 
 #include "crafting/CounterParts.h"
 #include "crafting/CraftCounter.h"
 #include "host/EngineNames.h"
 #include "host/GameAccess.h"
+#include "host/WeakObjects.h"
 
 namespace txl {
 namespace {
@@ -16,6 +18,13 @@ bool IsStorageContainer(UObject* object) {
         if (reinterpret_cast<UClass*>(s) == containerClass) return true;
     }
     return false;
+}
+
+// The sharing entry's raw pointer still reaches a container the game is destroying, and its items
+// with it; only what a weak reference still finds is a source.
+bool IsLive(void* object) {
+    auto* live = reinterpret_cast<UObject*>(object);
+    return host::ResolveWeakReference(host::MakeWeakReference(live)) == live;
 }
 
 bool HasItemId(UPrimalItem* candidate, float first, float second) {
@@ -60,11 +69,39 @@ UPrimalItem* ResolveSourceBlueprint(UPrimalItem* item) {
     const float second = floats.Data[1];
     UObject* structure = objects.Data[0];
 
-    if (!IsStorageContainer(structure)) return nullptr;
+    if (!IsStorageContainer(structure) || !IsLive(structure)) return nullptr;
     auto* inventory = host::Field<UObject*>(
         structure, "APrimalStructureItemContainer.MyInventoryComponent"_field);
     if (inventory == nullptr || !std::isfinite(first) || !std::isfinite(second)) return nullptr;
-    return FindSharedSource(inventory, item, first, second);
+    UPrimalItem* source = FindSharedSource(inventory, item, first, second);
+    return source != nullptr && IsLive(source) ? source : nullptr;
+}
+
+SourceChain ResolveSourceChain(UPrimalItem* item) {
+    SourceChain chain;
+    if (item == nullptr) return chain;
+    chain.Links[0] = item;
+    chain.Count = 1;
+    for (;;) {
+        UPrimalItem* link = chain.Links[static_cast<std::size_t>(chain.Count - 1)];
+        UPrimalItem* source = ResolveSourceBlueprint(link);
+        if (source == nullptr) return chain;
+        if (source == link) {
+            chain.Resolved = true;
+            return chain;
+        }
+        const auto end = chain.Links.begin() + chain.Count;
+        if (chain.Count == kMaxChainLinks || std::find(chain.Links.begin(), end, source) != end) {
+            chain.Unresolvable = true;
+            return chain;
+        }
+        chain.Links[static_cast<std::size_t>(chain.Count++)] = source;
+    }
+}
+
+UPrimalItem* ResolveRootBlueprint(UPrimalItem* item) {
+    const SourceChain chain = ResolveSourceChain(item);
+    return chain.Resolved ? chain.Root() : nullptr;
 }
 
 }  // namespace txl

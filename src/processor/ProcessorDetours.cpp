@@ -38,8 +38,9 @@ void EnforceOnStatusRead(UObject* creature) {
     }
 }
 
+// +infinity is above every limit; a NaN stays, since the game's roll never succeeds on it.
 float ClipSuccessStatus(float value) {
-    if (!std::isfinite(value)) return value;
+    if (std::isnan(value)) return value;
     return std::min(value, SuccessStatusLimit());
 }
 

@@ -86,4 +86,10 @@ std::pair<ProcessorLayout&, bool> AcquireProcessorLayout(UClass* cls) {
     return {layout, true};
 }
 
+double ReadProcessorNumber(const void* object, const ProcessorProperty& property) {
+    const auto* at = static_cast<const char*>(object) + property.offset;
+    if (property.size == 8) return *reinterpret_cast<const double*>(at);
+    return static_cast<double>(*reinterpret_cast<const float*>(at));
+}
+
 }  // namespace txl

@@ -5,11 +5,9 @@
 
 #include "AsaApi/EngineTypes.h"
 #include "shared/ProcessorLayout.h"
+#include "shared/ProcessorRecognition.h"
 
 namespace txl {
-
-// Whether any object (null allowed) is a processor creature, decided afresh from its class.
-bool IsProcessorCreature(const void* object);
 
 // The class's entry in ProcessorLayouts and whether this call created it (only then is the
 // class discovered). Discovery failures raise; the entry then stays invalid.

@@ -56,8 +56,8 @@ bool ClampProperties(UObject* creature, const ProcessorLayout& layout, const Pro
         CraftsOf(creature, layout) = state.MaxCrafts;
         changed = true;
     }
-    // Only lowered: a smaller multiplier, a NaN and an infinity stay.
-    if (std::isfinite(old.skill) && old.skill > static_cast<double>(cap)) {
+    // Only lowered: a smaller multiplier stays; +infinity and a NaN are replaced.
+    if (std::isnan(old.skill) || old.skill > static_cast<double>(cap)) {
         WriteFraction(creature, layout.craftingSkillLevelMulti, cap);
         changed = true;
     }
@@ -68,7 +68,8 @@ bool ClampProperties(UObject* creature, const ProcessorLayout& layout, const Pro
 bool LowerStatus(UPrimalCharacterStatusComponent* component, const std::string& array,
                  float limit) {
     float& value = (&host::Field<float>(component, array))[kSuccessStatus];
-    if (!std::isfinite(value) || value <= limit) return false;
+    // +infinity is lowered like any value above the limit; a NaN stays (it never succeeds).
+    if (std::isnan(value) || value <= limit) return false;
     value = limit;
     return true;
 }

@@ -136,6 +136,31 @@ TEST_F(CraftCounterTest, NativeCountAndRecordSettleOnTheMoreUsedOne) {
     }
 }
 
+TEST_F(CraftCounterTest, FirstAttachKeepsWhatTheGameCounted) {
+    struct Case {
+        bool limitedClass;
+        int32 nativeId;  // the game's own count of crafts left, less one
+        int adopted;     // -1: not adopted
+        float expectedUsed;
+    };
+    const Case cases[] = {
+        {true, 1, -1, 8},   // crafted 8 times outside any processor
+        {true, 5, 9, 9},    // the adopted count is larger
+        {true, 20, -1, 0},  // more left than the maximum is nothing used
+        {false, 1, 3, 3},   // the game keeps no count for a class without a limit
+    };
+    for (const Case& c : cases) {
+        emu::Item* item = world.GiveBlueprint(
+            c.limitedClass ? world.Classes().limitedBlueprint : world.Classes().unlimitedBlueprint,
+            world.ProcessorInventory());
+        item->CustomItemID = c.nativeId;
+        if (c.adopted >= 0) txl::State().AdoptionCounts[Key(item)] = c.adopted;
+        EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(item)));
+        ASSERT_EQ(CounterFloats(item).size(), 3u);
+        EXPECT_EQ(CounterFloats(item)[2], c.expectedUsed) << c.nativeId;
+    }
+}
+
 TEST_F(CraftCounterTest, MalformedRecordsReadAsExhaustedAndAreNeverRewritten) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const std::vector<std::vector<float>> records = {

@@ -158,23 +158,6 @@ TEST(CraftingScenario, SharedCopyCraftsAgainstItsSourcesCounter) {
     EXPECT_TRUE(s.ReleasedEverything());
 }
 
-TEST(CraftingScenario, CopyWithoutItsSourceIsRefusedAndMayQueueNothing) {
-    CraftingScenario s("{}");
-    emu::Item* elsewhere = s.world.GiveBlueprint(s.world.Classes().limitedBlueprint, nullptr);
-    emu::Item* copy = s.world.GiveBolt();
-    s.Game().AddSharingEntry(copy, elsewhere, s.world.SpawnBox());
-
-    s.Craft(copy);
-    EXPECT_EQ(copy->CraftQueue, 0);
-    EXPECT_EQ(s.JournalCount("CraftBlueprint"), 0u);
-    EXPECT_EQ(s.JournalCount("StopCraftingRepairing"), 1u);
-    EXPECT_EQ(s.Maximum(copy), 0);  // the game alone would allow 10
-    copy->CraftQueue = 1;
-    EXPECT_EQ(emu::calls::FinishCraftingBlueprint(copy), 0);
-    EXPECT_EQ(s.JournalCount("FinishCraftingBlueprint"), 0u);
-    EXPECT_TRUE(s.ReleasedEverything());
-}
-
 TEST(CraftingScenario, FailedCounterUpdateIsLoggedAndTheGamesCallGoesOn) {
     CraftingScenario s("{}");
     emu::Item* bolt = s.world.GiveBolt();

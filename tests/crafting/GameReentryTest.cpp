@@ -34,6 +34,7 @@ TEST(GameReentry, RefreshReenteredThroughAGameCallChangesNothing) {
     FunctionOverride override("UPrimalItem.SetCustomItemData(FCustomItemData&)",
                               &SetDataAndRefresh);
     gSetData = &override;
+    gNestedResults.clear();
 
     emu::Item* bolt = world.GiveBolt();
     EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(bolt)));
@@ -110,6 +111,7 @@ TEST(GameReentry, InventoryWalkSurvivesTheArrayMoving) {
     txltest::CraftingWorld world;
     txltest::ResetPluginSettings();
     gWorld = &world;
+    gGifts = 0;
     emuhost::HookManager::Instance().InstallHook("UPrimalItem.UpdatedItem(bool,bool)",
                                                  reinterpret_cast<void*>(&UpdatedAndGive),
                                                  &gOriginalUpdated);

@@ -1,10 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "crafting/CraftCounter.h"
 #include "crafting/CraftingWorld.h"
-#include "emugame/Allocator.h"
+#include "emugame/GameCalls.h"
+#include "plugin/HookTable.h"
 #include "shared/PluginState.h"
 
+// Shared blueprint copies, and the roads a player might take with them around a craft limit,
+// with the plug-in's detours in this process and the game crafting.
 namespace {
 
 using txltest::CounterFloats;
@@ -17,21 +25,57 @@ UPrimalItem* Plugin(emu::Item* item) {
 
 class SharedCopyTest : public ::testing::Test {
   protected:
-    void SetUp() override { txltest::ResetPluginSettings(); }
-
-    // A counted source that now sits in a storage box, and a copy in the processor sharing it.
-    emu::Item* CountedSourceInBox(emu::ItemContainer* box, std::uint32_t id1 = 0,
-                                  std::uint32_t id2 = 0) {
-        emu::Item* source = world.GiveBlueprint(world.Classes().limitedBlueprint,
-                                                world.ProcessorInventory(), id1, id2);
-        EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(source)));
-        world.MoveItem(source, box->MyInventoryComponent);
-        return source;
+    void SetUp() override {
+        txltest::ResetPluginSettings();
+        txl::InstallHooks();
     }
+    emu::Game& Game() { return world.Game(); }
+
+    // A bolt counted in the processor with `used` crafts done, then put away in a box.
+    emu::Item* CountedRootInBox(emu::ItemContainer* box, int used = 0, std::uint32_t id1 = 0,
+                                std::uint32_t id2 = 0) {
+        emu::Item* root = world.GiveBlueprint(world.Classes().limitedBlueprint,
+                                              world.ProcessorInventory(), id1, id2);
+        txltest::SetCounterFloats(root, {1.0f, 10.0f, static_cast<float>(used)});
+        root->CustomItemID = 10 - used - 1;
+        world.MoveItem(root, box->MyInventoryComponent);
+        return root;
+    }
+    // A copy in the processor sharing `source` in `box`.
     emu::Item* CopyOf(emu::Item* source, emu::ItemContainer* box) {
         emu::Item* copy = world.GiveBolt();
-        world.Game().AddSharingEntry(copy, source, box);
+        Game().AddSharingEntry(copy, source, box);
         return copy;
+    }
+    // `copies` copies as the game shares them, each in a box of its own sharing the one before;
+    // the last one is moved into the processor.
+    emu::Item* ChainOf(emu::Item* root, emu::ItemContainer* rootBox, int copies) {
+        emu::Item* link = root;
+        emu::ItemContainer* linkBox = rootBox;
+        for (int i = 0; i < copies; ++i) {
+            emu::ItemContainer* box = world.SpawnBox();
+            link = Game().ShareBlueprint(box->MyInventoryComponent, link, linkBox);
+            linkBox = box;
+        }
+        world.MoveItem(link, world.ProcessorInventory());
+        return link;
+    }
+    int Maximum(emu::Item* item) {
+        return emu::calls::GetMaximumAdditionalCrafting(item, world.ProcessorInventory(),
+                                                        Game().PlayerController());
+    }
+    // A player queues `times` crafts, `rounds` times over while the blueprint is there, and lets
+    // each round finish; the crafts finished in the test so far.
+    int Craft(emu::Item* item, int times, int rounds = 1) {
+        const FWeakObjectPtr weak = Game().MakeWeak(&item->Object);
+        for (int r = 0; r < rounds && Game().ResolveWeak(weak) != nullptr; ++r) {
+            for (int i = 0; i < times; ++i) emu::calls::CraftBlueprint(item, false);
+            Game().Advance(2000 * times);
+        }
+        return Finished();
+    }
+    int Finished() {
+        return static_cast<int>(Game().Log().Calls("FinishCraftingBlueprint").size());
     }
 
     txltest::CraftingWorld world;
@@ -39,9 +83,16 @@ class SharedCopyTest : public ::testing::Test {
 
 TEST_F(SharedCopyTest, CopyMirrorsItsSourceEveryTime) {
     emu::ItemContainer* box = world.SpawnBox();
-    emu::Item* source = CountedSourceInBox(box);
-    source->CustomItemDatas.Data[0].CustomDataFloats.Data[2] = 4.0f;
-    source->CustomItemID = 5;
+    emu::Item* source = CountedRootInBox(box, 4, 8, 9);
+    // Neither an engram nor a plain item with the same id makes the source ambiguous.
+    for (bool blueprint : {true, false}) {
+        emu::ItemSpec spec;
+        spec.itemClass = world.Classes().limitedBlueprint;
+        spec.blueprint = blueprint;
+        spec.engram = blueprint;
+        spec.id = FItemNetID{8, 9};
+        Game().GiveItem(box->MyInventoryComponent, spec);
+    }
     emu::Item* copy = CopyOf(source, box);
     copy->CustomItemID = 9;
     emu::SetItemFlag(*copy, emu::kHideCustomDescriptionBit, true);
@@ -58,140 +109,193 @@ TEST_F(SharedCopyTest, CopyMirrorsItsSourceEveryTime) {
     EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(copy)));
     txl::RefreshInventoryCounters(reinterpret_cast<UObject*>(world.Processor()));
     txl::RefreshInventoryCounters(reinterpret_cast<UObject*>(world.Processor()));
-    EXPECT_EQ(world.Game().Log().Calls("UpdatedItem").size(), 2u);
+    EXPECT_EQ(Game().Log().Calls("UpdatedItem").size(), 2u);
     EXPECT_FALSE(txl::IsBlueprintExhausted(Plugin(copy)));
+    EXPECT_EQ(Maximum(copy), 6);
 }
 
-TEST_F(SharedCopyTest, CopyWithoutAUniqueSourceIsExhausted) {
-    emu::ItemContainer* box = world.SpawnBox();
-    emu::Item* source = CountedSourceInBox(box, 5, 6);
-    world.GiveBlueprint(world.Classes().limitedBlueprint, box->MyInventoryComponent, 5, 6);
-    emu::Item* ambiguous = CopyOf(source, box);
-
-    // Ids above 16777216 differ below single precision: both blueprints match.
-    emu::ItemContainer* bigBox = world.SpawnBox();
-    emu::Item* big = CountedSourceInBox(bigBox, 16777217, 3);
-    world.GiveBlueprint(world.Classes().limitedBlueprint, bigBox->MyInventoryComponent, 16777216,
-                        3);
-    emu::Item* imprecise = CopyOf(big, bigBox);
-
-    emu::ItemContainer* emptyBox = world.SpawnBox();
-    emu::Item* orphan = CopyOf(source, emptyBox);
-
-    for (emu::Item* copy : {ambiguous, imprecise, orphan}) {
-        EXPECT_EQ(txl::ResolveSourceBlueprint(Plugin(copy)), nullptr);
-        EXPECT_FALSE(txl::RefreshBlueprintCounter(Plugin(copy)));
-        EXPECT_TRUE(CounterFloats(copy).empty());
-        EXPECT_TRUE(txl::IsBlueprintExhausted(Plugin(copy)));
-    }
-}
-
-TEST_F(SharedCopyTest, OnlyABlueprintIsEverASource) {
-    emu::ItemContainer* box = world.SpawnBox();
-    emu::Item* source = CountedSourceInBox(box, 8, 9);
-    auto give = [&](bool blueprint, bool engram) {
-        emu::ItemSpec spec;
-        spec.itemClass = world.Classes().limitedBlueprint;
-        spec.blueprint = blueprint;
-        spec.engram = engram;
-        spec.id = FItemNetID{8, 9};
-        return world.Game().GiveItem(box->MyInventoryComponent, spec);
+TEST_F(SharedCopyTest, CopiesWithoutASourceAreNeverCraftedFrom) {
+    const auto sharing = [](emu::Item* copy) -> FCustomItemData& {
+        return copy->CustomItemDatas.Data[0];
     };
-    // Neither an engram nor a plain item with the same id makes the source ambiguous.
-    give(true, true);
-    give(false, false);
-    emu::Item* copy = CopyOf(source, box);
-    EXPECT_EQ(txl::ResolveSourceBlueprint(Plugin(copy)), Plugin(source));
-
-    // Without the blueprint, neither stands in for it.
-    for (bool blueprint : {true, false}) {
-        emu::ItemContainer* otherBox = world.SpawnBox();
-        emu::Item* lone = give(blueprint, blueprint);
-        world.MoveItem(lone, otherBox->MyInventoryComponent);
-        EXPECT_EQ(txl::ResolveSourceBlueprint(Plugin(CopyOf(lone, otherBox))), nullptr);
+    struct Road {
+        const char* name;
+        std::function<emu::Item*()> make;
+    };
+    const std::vector<Road> roads = {
+        {"two blueprints with the source's id",
+         [&] {
+             emu::ItemContainer* box = world.SpawnBox();
+             emu::Item* source = CountedRootInBox(box, 0, 5, 6);
+             world.GiveBlueprint(world.Classes().limitedBlueprint, box->MyInventoryComponent, 5, 6);
+             return CopyOf(source, box);
+         }},
+        {"ids that differ below single precision",
+         [&] {
+             emu::ItemContainer* box = world.SpawnBox();
+             emu::Item* source = CountedRootInBox(box, 0, 16777217, 3);
+             world.GiveBlueprint(world.Classes().limitedBlueprint, box->MyInventoryComponent,
+                                 16777216, 3);
+             return CopyOf(source, box);
+         }},
+        {"source in another box",
+         [&] { return CopyOf(CountedRootInBox(world.SpawnBox()), world.SpawnBox()); }},
+        {"only an engram with the source's id",
+         [&] {
+             emu::ItemContainer* box = world.SpawnBox();
+             emu::ItemSpec spec;
+             spec.itemClass = world.Classes().limitedBlueprint;
+             spec.blueprint = spec.engram = true;
+             return CopyOf(Game().GiveItem(box->MyInventoryComponent, spec), box);
+         }},
+        {"not a container",
+         [&] {
+             emu::Item* copy = CopyOf(CountedRootInBox(world.SpawnBox()), world.SpawnBox());
+             sharing(copy).CustomDataObjects.Data[0] =
+                 reinterpret_cast<UObject*>(Game().SpawnCreature(world.Classes().creature, 1));
+             return copy;
+         }},
+        {"null object",
+         [&] {
+             emu::ItemContainer* box = world.SpawnBox();
+             emu::Item* copy = CopyOf(CountedRootInBox(box), box);
+             sharing(copy).CustomDataObjects.Data[0] = nullptr;
+             return copy;
+         }},
+        {"one float",
+         [&] {
+             emu::ItemContainer* box = world.SpawnBox();
+             emu::Item* copy = CopyOf(CountedRootInBox(box), box);
+             sharing(copy).CustomDataFloats.ArrayNum = 1;
+             return copy;
+         }},
+        {"infinite id",
+         [&] {
+             emu::ItemContainer* box = world.SpawnBox();
+             emu::Item* copy = CopyOf(CountedRootInBox(box), box);
+             sharing(copy).CustomDataFloats.Data[1] = INFINITY;
+             return copy;
+         }},
+        {"copies sharing each other",
+         [&] {
+             emu::ItemContainer* boxA = world.SpawnBox();
+             emu::ItemContainer* boxB = world.SpawnBox();
+             emu::Item* a = world.GiveBolt();
+             world.MoveItem(a, boxA->MyInventoryComponent);
+             emu::Item* b = world.GiveBolt();
+             world.MoveItem(b, boxB->MyInventoryComponent);
+             Game().AddSharingEntry(a, b, boxB);
+             Game().AddSharingEntry(b, a, boxA);
+             world.MoveItem(a, world.ProcessorInventory());
+             return a;
+         }},
+        {"a chain of 16 copies",
+         [&] {
+             emu::ItemContainer* box = world.SpawnBox();
+             return ChainOf(CountedRootInBox(box, 3), box, 16);
+         }},
+        {"the box is being destroyed",
+         [&] {
+             emu::ItemContainer* box = world.SpawnBox();
+             emu::Item* copy = ChainOf(CountedRootInBox(box, 3), box, 1);
+             Game().DestroyActor(&box->Base);
+             return copy;
+         }},
+        {"the source is being destroyed",
+         [&] {
+             emu::ItemContainer* box = world.SpawnBox();
+             emu::Item* source = CountedRootInBox(box, 3);
+             emu::Item* copy = ChainOf(source, box, 1);
+             Game().DestroyObject(&source->Object);
+             return copy;
+         }},
+    };
+    for (const Road& road : roads) {
+        SCOPED_TRACE(road.name);
+        emu::Item* copy = road.make();
+        const auto records = CounterFloats(copy);
+        EXPECT_FALSE(txl::RefreshBlueprintCounter(Plugin(copy)));
+        EXPECT_EQ(CounterFloats(copy), records);
+        EXPECT_TRUE(txl::IsBlueprintExhausted(Plugin(copy)));
+        // Every entry refuses: the queue question, the craft start and the craft finish.
+        Game().Log().Clear();
+        EXPECT_EQ(Maximum(copy), 0);
+        emu::calls::CraftBlueprint(copy, false);
+        EXPECT_EQ(Game().Log().Calls("CraftBlueprint").size(), 0u);
+        copy->CraftQueue = 1;
+        EXPECT_EQ(emu::calls::FinishCraftingBlueprint(copy), 0);
+        EXPECT_EQ(Finished(), 0);
+        copy->CraftQueue = 0;
     }
-}
-
-TEST_F(SharedCopyTest, MalformedSharingEntriesResolveToNothing) {
-    emu::ItemContainer* box = world.SpawnBox();
-    emu::Item* source = CountedSourceInBox(box);
-    emu::Character* strider = world.Game().SpawnCreature(world.Classes().creature, 1);
-
-    emu::Item* notAContainer = CopyOf(source, box);
-    notAContainer->CustomItemDatas.Data[0].CustomDataObjects.Data[0] =
-        reinterpret_cast<UObject*>(strider);
-    emu::Item* nullObject = CopyOf(source, box);
-    nullObject->CustomItemDatas.Data[0].CustomDataObjects.Data[0] = nullptr;
-    emu::Item* oneFloat = CopyOf(source, box);
-    oneFloat->CustomItemDatas.Data[0].CustomDataFloats.ArrayNum = 1;
-    emu::Item* infinite = CopyOf(source, box);
-    infinite->CustomItemDatas.Data[0].CustomDataFloats.Data[1] = INFINITY;
-
-    for (emu::Item* copy : {notAContainer, nullObject, oneFloat, infinite})
-        EXPECT_EQ(txl::ResolveSourceBlueprint(Plugin(copy)), nullptr);
     EXPECT_EQ(txl::ResolveSourceBlueprint(nullptr), nullptr);
 }
 
-TEST_F(SharedCopyTest, SourceWithoutCounterLeavesTheCopyAlone) {
+TEST_F(SharedCopyTest, CopiesOfCopiesCountAgainstTheRoot) {
+    for (int copies : {1, 2, 3, 15}) {
+        SCOPED_TRACE(copies);
+        Game().Log().Clear();
+        emu::ItemContainer* box = world.SpawnBox();
+        emu::Item* root = CountedRootInBox(box, 3);
+        emu::Item* copy = ChainOf(root, box, copies);
+        EXPECT_EQ(Maximum(copy), 7);
+        EXPECT_EQ(Craft(copy, 10, 3), 7);
+        EXPECT_EQ(CounterFloats(root), (std::vector<float>{1.0f, 10.0f, 10.0f}));
+    }
+}
+
+TEST_F(SharedCopyTest, CopyInAProcessorGivesItsSourceACounter) {
+    struct Road {
+        bool adopted;
+        int copies;
+        int allowed;
+    };
+    for (Road road : {Road{false, 2, 10}, Road{true, 1, 5}}) {
+        SCOPED_TRACE(road.adopted);
+        Game().Log().Clear();
+        emu::ItemContainer* box = world.SpawnBox();
+        emu::Class* cls =
+            road.adopted ? world.Classes().unlimitedBlueprint : world.Classes().limitedBlueprint;
+        emu::Item* root = world.GiveBlueprint(cls, box->MyInventoryComponent);
+        if (road.adopted) {
+            txl::State().MaxCrafts = 5;
+            txl::State().AdoptionCounts = {{txltest::Key(root), 0}};
+        }
+        for (int i = 0; i < road.copies; ++i) Craft(ChainOf(root, box, 1), 5, 5);
+        EXPECT_EQ(Finished(), road.allowed);
+        EXPECT_EQ(CounterFloats(root).at(2), static_cast<float>(road.allowed));
+    }
+
+    // A copy outside any processor gives its source nothing and leaves the copy alone.
     emu::ItemContainer* box = world.SpawnBox();
     emu::Item* source =
         world.GiveBlueprint(world.Classes().limitedBlueprint, box->MyInventoryComponent);
     emu::Item* copy = CopyOf(source, box);
+    world.MoveItem(copy, world.SpawnBox()->MyInventoryComponent);
     txltest::SetCustomDescription(copy, L"as it was");
-
     EXPECT_FALSE(txl::RefreshBlueprintCounter(Plugin(copy)));
+    EXPECT_TRUE(CounterFloats(source).empty());
     EXPECT_TRUE(CounterFloats(copy).empty());
     EXPECT_EQ(CustomDescription(copy), L"as it was");
     EXPECT_FALSE(txl::IsBlueprintExhausted(Plugin(copy)));
 }
 
-TEST_F(SharedCopyTest, CopiesPointingAtEachOtherStopAndAreNeverCraftedFrom) {
-    emu::ItemContainer* boxA = world.SpawnBox();
-    emu::ItemContainer* boxB = world.SpawnBox();
-    emu::Item* a = world.GiveBolt();
-    world.MoveItem(a, boxA->MyInventoryComponent);
-    emu::Item* b = world.GiveBolt();
-    world.MoveItem(b, boxB->MyInventoryComponent);
-    world.Game().AddSharingEntry(a, b, boxB);
-    world.Game().AddSharingEntry(b, a, boxA);
+TEST_F(SharedCopyTest, CraftsFromACopyWhileTheSwitchWasOffAreKept) {
+    emu::ItemContainer* box = world.SpawnBox();
+    emu::Item* root = CountedRootInBox(box, 3);
+    emu::Item* copy = ChainOf(root, box, 1);
+    emu::calls::BeginPlay(world.Processor());
+    txl::State().EnforcementEnabled = false;
+    Craft(copy, 6);
+    txl::State().EnforcementEnabled = true;
+    EXPECT_EQ(Maximum(copy), 1);
+    EXPECT_EQ(Craft(copy, 7), 7);
+    EXPECT_EQ(CounterFloats(root), (std::vector<float>{1.0f, 10.0f, 10.0f}));
 
-    EXPECT_FALSE(txl::RefreshBlueprintCounter(Plugin(a)));
-    EXPECT_FALSE(txl::RefreshBlueprintCounter(Plugin(b)));
-    EXPECT_TRUE(txl::IsBlueprintExhausted(Plugin(a)));
-    EXPECT_TRUE(txl::IsBlueprintExhausted(Plugin(b)));
-    EXPECT_TRUE(CounterFloats(a).empty());
-    EXPECT_TRUE(CounterFloats(b).empty());
-}
-
-TEST_F(SharedCopyTest, ChainsMirrorUpToTheNestingLimitAndAreExhaustedBeyondIt) {
-    // links[i] shares links[i + 1]; the last one is the counted source.
-    auto buildChain = [&](int copies) {
-        std::vector<emu::Item*> links;
-        emu::ItemContainer* sourceBox = world.SpawnBox();
-        emu::Item* next = CountedSourceInBox(sourceBox);
-        emu::ItemContainer* nextBox = sourceBox;
-        for (int i = 0; i < copies; ++i) {
-            emu::ItemContainer* box = world.SpawnBox();
-            emu::Item* copy = CopyOf(next, nextBox);
-            world.MoveItem(copy, box->MyInventoryComponent);
-            links.insert(links.begin(), copy);
-            next = copy;
-            nextBox = box;
-        }
-        return links;
-    };
-
-    auto shortChain = buildChain(15);
-    EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(shortChain.front())));
-    EXPECT_EQ(CounterFloats(shortChain.front()), (std::vector<float>{1.0f, 10.0f, 0.0f}));
-    EXPECT_FALSE(txl::IsBlueprintExhausted(Plugin(shortChain.front())));
-
-    auto longChain = buildChain(200);
-    EXPECT_FALSE(txl::RefreshBlueprintCounter(Plugin(longChain.front())));
-    EXPECT_TRUE(CounterFloats(longChain.front()).empty());
-    EXPECT_TRUE(txl::IsBlueprintExhausted(Plugin(longChain.front())));
-    // The limit holds per call: a link near the source still mirrors.
-    EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(longChain[190])));
+    // A copy without an earlier record is not trusted: its game count says nothing.
+    emu::Item* other = CountedRootInBox(box, 3);
+    emu::Item* fresh = CopyOf(other, box);
+    fresh->CustomItemID = 0;
+    EXPECT_EQ(Maximum(fresh), 7);
 }
 
 }  // namespace

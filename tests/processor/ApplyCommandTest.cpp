@@ -62,22 +62,6 @@ TEST_F(ApplyCommand, EnforcesEveryLoadedProcessorForced) {
     EXPECT_THAT(txltest::Replies(Game()), ElementsAre("7,0," + kApplied));
 }
 
-TEST_F(ApplyCommand, OneFailingCreatureSwitchesOffTheRest) {
-    auto* first = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f}, 0.4f);
-    auto* second = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f}, 0.4f);
-    Game().FailCall("ServerSyncReplicatedValues");
-    auto live = emu::LiveAllocations();
-    Apply();
-    EXPECT_EQ(emu::LiveAllocations(), live);
-    EXPECT_EQ(txltest::ValuesOf(Game(), first).crafts, 50);
-    EXPECT_EQ(txltest::ValuesOf(Game(), second).crafts, 100);
-    EXPECT_EQ(second->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], 0.4f);
-    EXPECT_THAT(server.Logs().Messages("error"),
-                ElementsAre("Thalassovex limiter disabled after runtime error: Game call failed: "
-                            "ServerSyncReplicatedValues"));
-    EXPECT_THAT(txltest::Replies(Game()), ElementsAre("7,0," + kDisabled));
-}
-
 TEST_F(ApplyCommand, ItsOwnFailuresAreLoggedAndAnsweredAsFailures) {
     txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f});
     txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f});

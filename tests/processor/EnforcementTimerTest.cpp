@@ -86,34 +86,6 @@ TEST_F(EnforcementTimer, DoesNothingWhileDisabled) {
     EXPECT_EQ(txltest::ValuesOf(Game(), kept).crafts, 90);
 }
 
-TEST_F(EnforcementTimer, AFailureSwitchesEnforcementOffAndEndsTheWalk) {
-    auto* first = TrackedProcessor();
-    auto* second = TrackedProcessor();
-    for (auto* creature : {first, second})
-        creature->MyCharacterStatusComponent->CurrentStatusValues[kSuccess] = 0.4f;
-    Game().FailCall("ServerSyncReplicatedValues");
-    server.Logs().Clear();
-    txl::RunEnforcementTimer();
-    EXPECT_FALSE(txl::State().EnforcementEnabled);
-    EXPECT_THAT(server.Logs().Messages("error"),
-                ElementsAre("Thalassovex timer disabled after runtime error: Game call failed: "
-                            "ServerSyncReplicatedValues"));
-    // Whichever came first failed; the other was not reached.
-    int lowered = 0;
-    for (auto* creature : {first, second}) {
-        auto* status = creature->MyCharacterStatusComponent;
-        lowered += status->CurrentStatusValues[kSuccess] == -0.5f ? 1 : 0;
-    }
-    EXPECT_EQ(lowered, 1);
-
-    // Later ticks return at once.
-    first->MyCharacterStatusComponent->CurrentStatusValues[kSuccess] = 0.4f;
-    second->MyCharacterStatusComponent->CurrentStatusValues[kSuccess] = 0.4f;
-    txl::RunEnforcementTimer();
-    EXPECT_EQ(first->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], 0.4f);
-    EXPECT_EQ(server.Logs().Messages("error").size(), 1u);
-}
-
 // The game's weak look-up; its first call of a tick lets the game change the tracked processors
 // before the walk has visited any of them.
 using WeakGet = UObject* (*)(const FWeakObjectPtr*, bool);

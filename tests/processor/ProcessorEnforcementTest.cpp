@@ -1,13 +1,19 @@
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <string>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "emugame/GameCalls.h"
 #include "emugame/StandardClasses.h"
+#include "host/WeakObjects.h"
+#include "processor/ApplyCommand.h"
+#include "processor/EnforcementTimer.h"
 #include "processor/ProcessorEnforcement.h"
 #include "processor/ProcessorTestWorld.h"
+#include "processor/StatusEnforcementFlag.h"
 #include "shared/PluginState.h"
 
 namespace {
@@ -62,12 +68,32 @@ TEST_F(ProcessorEnforcement, PropertiesAreSetToTheCaps) {
     EXPECT_EQ(low.crafts, 50);
     EXPECT_EQ(low.skill, 0.25f);
 
-    // A NaN chance is replaced; NaN and infinite multipliers are left alone.
-    ProcessorValues odd = Enforced({kNaN, 50, kInfinity});
-    EXPECT_EQ(odd.chance, 0.5f);
-    EXPECT_EQ(odd.skill, kInfinity);
-    EXPECT_TRUE(std::isnan(Enforced({kInfinity, 50, kNaN}).skill));
+    // A NaN chance is replaced; an infinite chance too.
+    EXPECT_EQ(Enforced({kNaN, 50, 0.5f}).chance, 0.5f);
     EXPECT_EQ(Enforced({-kInfinity, 50, 0.5f}).chance, 0.5f);
+}
+
+TEST_F(ProcessorEnforcement, InfinityIsAboveEveryCap) {
+    plugin.InstallHooks();
+    // A NaN or +infinite multiplier is set to its cap; -infinity is below it.
+    EXPECT_EQ(Enforced({kInfinity, 50, kInfinity}).skill, 0.5f);
+    EXPECT_EQ(Enforced({0.5f, 50, kNaN}).skill, 0.5f);
+    EXPECT_EQ(Enforced({0.5f, 50, -kInfinity}).skill, -kInfinity);
+
+    auto* creature = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, kInfinity);
+    emu::StatusComponent* status = creature->MyCharacterStatusComponent;
+    EXPECT_EQ(emu::calls::BPGetMaxStatusValue(status, kSuccess), -0.5f);
+    EXPECT_EQ(emu::calls::BPGetCurrentStatusValue(status, kSuccess), -0.5f);
+    for (float* value : {&status->CurrentStatusValues[kSuccess], &status->MaxStatusValues[kSuccess],
+                         &status->ReplicatedGlobalMaxStatusValues[kSuccess]})
+        EXPECT_EQ(*value, -0.5f);
+
+    // The game's roll never succeeds on a NaN: it stays, as does -infinity.
+    txltest::SetSuccess(creature, kNaN, -kInfinity, kNaN);
+    txl::EnforceProcessorLimits(AsObject(creature), false);
+    EXPECT_TRUE(std::isnan(emu::calls::BPGetCurrentStatusValue(status, kSuccess)));
+    EXPECT_EQ(emu::calls::BPGetMaxStatusValue(status, kSuccess), -kInfinity);
+    EXPECT_TRUE(std::isnan(status->ReplicatedGlobalMaxStatusValues[kSuccess]));
 }
 
 TEST_F(ProcessorEnforcement, EightBytePropertiesAreWrittenAsDoubles) {
@@ -216,27 +242,89 @@ TEST_F(ProcessorEnforcement, AClassThatFailsDiscoveryIsReportedOnceAndNeverAdjus
     EXPECT_TRUE(txl::State().EnforcementEnabled);
 }
 
-TEST_F(ProcessorEnforcement, ProcessorsAreTrackedAndAFailureSwitchesEnforcementOff) {
+TEST_F(ProcessorEnforcement, ProcessorsAreTrackedEvenWhileDisabled) {
     auto* processor = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f}, 0.4f);
     auto* other = Game().SpawnCreature(emu::DefineStandardClasses(Game()).creature, kTamed);
     txl::EnforceProcessor(AsObject(other));
     EXPECT_TRUE(txl::State().TrackedProcessors.empty());
-
-    // Tracked even while enforcement is off, and left unchanged.
     txl::State().EnforcementEnabled = false;
     txl::EnforceProcessor(AsObject(processor));
     ASSERT_EQ(txl::State().TrackedProcessors.count(AsObject(processor)), 1u);
     EXPECT_EQ(txltest::ValuesOf(Game(), processor).crafts, 100);
+}
 
-    txl::State().EnforcementEnabled = true;
-    Game().FailCall("ServerSyncReplicatedValues");
-    txl::EnforceProcessor(AsObject(processor));
-    EXPECT_FALSE(txl::State().EnforcementEnabled);
-    EXPECT_THAT(server.Logs().Messages("error"),
-                ElementsAre("Thalassovex limiter disabled after runtime error: Game call failed: "
-                            "ServerSyncReplicatedValues"));
-    // The properties had been set before the status step failed; nothing is rolled back.
-    EXPECT_EQ(txltest::ValuesOf(Game(), processor).crafts, 50);
+TEST_F(ProcessorEnforcement, ARuntimeErrorSwitchesEnforcementOffWithItsOwnLine) {
+    plugin.InstallHooks();
+    emu::RconConnection* connection = txltest::OpenConnection(Game());
+    // Each runs on two processors; a status read returns what it read.
+    struct Boundary {
+        std::function<float(emu::Character*)> run;
+        std::string line;
+    };
+    const std::string failure = "Game call failed: ServerSyncReplicatedValues";
+    const Boundary boundaries[] = {
+        {[](emu::Character* a) {
+             txl::EnforceProcessor(AsObject(a));
+             return -0.5f;
+         },
+         "Thalassovex limiter disabled after runtime error: " + failure},
+        {[&](emu::Character*) {
+             RCONPacket packet;
+             packet.Id = 9;
+             txl::HandleApplyCommand(reinterpret_cast<RCONClientConnection*>(connection), &packet,
+                                     reinterpret_cast<UWorld*>(Game().World()));
+             EXPECT_EQ(txltest::Replies(Game()).back(), "9,0," + txltest::kDisabled);
+             return -0.5f;
+         },
+         "Thalassovex limiter disabled after runtime error: " + failure},
+        {[](emu::Character*) {
+             txl::RunEnforcementTimer();
+             return -0.5f;
+         },
+         "Thalassovex timer disabled after runtime error: " + failure},
+        {[](emu::Character* a) {
+             return emu::calls::BPGetCurrentStatusValue(a->MyCharacterStatusComponent, kSuccess);
+         },
+         "Thalassovex conversion enforcement failed: " + failure},
+    };
+    for (const Boundary& boundary : boundaries) {
+        SCOPED_TRACE(boundary.line);
+        txl::State().TrackedProcessors.clear();
+        txl::State().EnforcementEnabled = true;
+        emu::Character* pair[2];
+        for (auto*& creature : pair) {
+            creature = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f});
+            txl::State().TrackedProcessors[AsObject(creature)] =
+                txl::host::MakeWeakReference(AsObject(creature));
+            txltest::SetSuccess(creature, 0.4f, 0.4f, 0.4f);
+        }
+        server.Logs().Clear();
+        Game().FailCall("ServerSyncReplicatedValues");
+        // The value read is still clipped.
+        EXPECT_EQ(boundary.run(pair[0]), -0.5f);
+        EXPECT_FALSE(txl::State().EnforcementEnabled);
+        EXPECT_FALSE(txl::StatusEnforcementActive);
+        EXPECT_THAT(server.Logs().Messages("error"), ElementsAre(boundary.line));
+        int lowered = 0;
+        for (auto* creature : pair) {
+            auto* status = creature->MyCharacterStatusComponent;
+            lowered += status->ReplicatedGlobalMaxStatusValues[kSuccess] == -0.5f ? 1 : 0;
+        }
+        // The walk ends at the failing one; nothing is rolled back.
+        EXPECT_EQ(lowered, 1);
+
+        // Nothing more is enforced until a load switches it on again.
+        boundary.run(pair[0]);
+        for (auto* creature : pair) txltest::SetSuccess(creature, 0.4f, 0.4f, 0.4f);
+        boundary.run(pair[0]);
+        boundary.run(pair[1]);
+        EXPECT_EQ(pair[1]->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], 0.4f);
+        EXPECT_EQ(server.Logs().Messages("error").size(), 1u);
+        txl::State().EnforcementEnabled = true;
+        emu::calls::BPGetCurrentStatusValue(pair[1]->MyCharacterStatusComponent, kSuccess);
+        EXPECT_EQ(pair[1]->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], -0.5f);
+        for (auto* creature : pair) Game().DestroyActor(&creature->Base);
+    }
 }
 
 TEST_F(ProcessorEnforcement, AReusedAddressReplacesTheStaleReference) {

@@ -227,19 +227,4 @@ TEST_F(StatusDetours, TheGamesOwnFailuresPassThrough) {
     EXPECT_EQ(Current(tamed), -0.7f);
 }
 
-TEST_F(StatusDetours, AFailedEnforcementOnARead) {
-    Load();
-    auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, 0.4f);
-    Game().FailCall("ServerSyncReplicatedValues");
-    // Switched off, but the value read is still clipped.
-    EXPECT_EQ(Current(tamed), -0.5f);
-    EXPECT_THAT(server.Logs().Messages("error"),
-                ElementsAre("Thalassovex conversion enforcement failed: Game call failed: "
-                            "ServerSyncReplicatedValues"));
-    txltest::SetSuccess(tamed, 0.4f, 0.4f, 0.4f);
-    EXPECT_EQ(Current(tamed), 0.4f);
-    EXPECT_EQ(Maximum(tamed), 0.4f);
-    EXPECT_EQ(tamed->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], 0.4f);
-}
-
 }  // namespace

@@ -72,21 +72,4 @@ TEST_F(StatusEnforcementFlag, AReadDuringAnotherEnforcementEnforcesOnceMore) {
     EXPECT_FALSE(txl::StatusEnforcementActive);
 }
 
-TEST_F(StatusEnforcementFlag, IsClearedWhenTheEnforcementFails) {
-    auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, 0.4f);
-    Game().FailCall("ServerSyncReplicatedValues");
-    EXPECT_EQ(emu::calls::BPGetCurrentStatusValue(tamed->MyCharacterStatusComponent, kSuccess),
-              -0.5f);
-    EXPECT_FALSE(txl::State().EnforcementEnabled);
-    EXPECT_FALSE(txl::StatusEnforcementActive);
-
-    // Switched on again (as a reload does), reads on this thread enforce again.
-    txl::State().EnforcementEnabled = true;
-    txltest::SetSuccess(tamed, 0.4f, 0.4f, 0.4f);
-    Game().Log().Clear();
-    emu::calls::BPGetCurrentStatusValue(tamed->MyCharacterStatusComponent, kSuccess);
-    EXPECT_EQ(tamed->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], -0.5f);
-    EXPECT_EQ(txltest::Replication(Game()).front(), "ServerSyncReplicatedValues()");
-}
-
 }  // namespace

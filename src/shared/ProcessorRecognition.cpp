@@ -1,9 +1,10 @@
+#include "shared/ProcessorRecognition.h"
+
 #include <cctype>
 #include <string_view>
 
 #include "host/EngineNames.h"
 #include "host/GameAccess.h"
-#include "processor/ProcessorDiscovery.h"
 
 namespace txl {
 namespace {
@@ -35,12 +36,6 @@ bool IsProcessorCreature(const void* object) {
     const std::string_view name = LowerCase(text);
     return name.find("thalassovex") != std::string_view::npos &&
            name.find("character_bp") != std::string_view::npos;
-}
-
-double ReadProcessorNumber(const void* object, const ProcessorProperty& property) {
-    const auto* at = static_cast<const char*>(object) + property.offset;
-    if (property.size == 8) return *reinterpret_cast<const double*>(at);
-    return static_cast<double>(*reinterpret_cast<const float*>(at));
 }
 
 }  // namespace txl
