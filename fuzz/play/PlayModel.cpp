@@ -79,8 +79,13 @@ std::optional<std::string> PlayModel::RootOf(const std::string& id) const {
 }
 
 void PlayModel::CountCraft(const std::string& id) {
+    if (!settings_.enabled) return;
     auto root = RootOf(id);
-    if (!root || !settings_.enabled) return;
+    if (!root) {
+        // A copy whose source cannot be found must not be crafted from at all.
+        if (orphanCraft_.empty()) orphanCraft_ = id;
+        return;
+    }
     bool inProcessor = false;
     for (const auto& [actorId, actor] : before_)
         for (const ItemView& item : actor.blueprints)
@@ -95,6 +100,7 @@ void PlayModel::CountCraft(const std::string& id) {
 }
 
 std::string PlayModel::CheckRoots(const WorldView& world) {
+    if (!orphanCraft_.empty()) return "copy " + orphanCraft_ + ": crafted with no source";
     for (const auto& [actorId, actor] : world) {
         for (const ItemView& item : actor.blueprints) {
             if (links_.count(item.id) != 0 || !item.hasRecord) continue;

@@ -87,6 +87,7 @@ class PlayModel {
     std::map<std::string, int> priorUse_;  // crafts a root had used before play began
     std::set<int> destroyed_;
     bool enforced_ = false;
+    std::string orphanCraft_;  // a copy that finished a craft with no source to count against
 };
 
 }  // namespace txlplay

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <random>
 #include <set>
 #include <string>
@@ -58,6 +59,20 @@ TEST(RandomPlay, RootsNeverCraftPastTheirMaximumAndProcessorsKeepTheCaps) {
               << " s (" << static_cast<double>(sequences) / took << " sequences/s, "
               << static_cast<double>(lines) / took << " lines/s), first seed " << first << "; "
               << kinds.size() << " rules broken, longest shrunk " << longestShrunk << " lines\n";
+}
+
+// TXL_PLAY_SCRIPT=FILE checks a hand-written (or printed) dev-server script against the model.
+TEST(RandomPlay, ScriptNamedByTheEnvironmentKeepsTheRules) {
+    const char* file = std::getenv("TXL_PLAY_SCRIPT");
+    if (file == nullptr) GTEST_SKIP() << "TXL_PLAY_SCRIPT names no script";
+    txltest::EmulatedServer server;
+    std::ifstream stream(file);
+    ASSERT_TRUE(stream) << "cannot read " << file;
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(stream, line);)
+        if (!line.empty() && line[0] != '#') lines.push_back(line);
+    const auto failure = txlplay::RunPlay(lines);
+    EXPECT_FALSE(failure) << "after line " << failure->line + 1 << ": " << failure->detail;
 }
 
 }  // namespace
