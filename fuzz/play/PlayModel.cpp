@@ -134,6 +134,24 @@ std::string PlayModel::CheckRoots(const WorldView& world) {
     return {};
 }
 
+// The counters live in the items, so a restart brings every blueprint back with its counter; only
+// the enforcements of begin play may attach or advance one.
+std::string PlayModel::CheckRestart(const WorldView& world) const {
+    for (const auto& [id, actor] : before_) {
+        auto after = world.find(id);
+        if (after == world.end()) return "actor " + std::to_string(id) + ": gone after a restart";
+        const auto& was = actor.blueprints;
+        const auto& now = after->second.blueprints;
+        for (std::size_t i = 0; i < was.size(); ++i) {
+            if (i >= now.size() || now[i].id != was[i].id ||
+                (was[i].hasRecord && (!now[i].hasRecord || now[i].maximum != was[i].maximum ||
+                                      now[i].used < was[i].used)))
+                return "blueprint " + was[i].id + ": not the same after a restart";
+        }
+    }
+    return {};
+}
+
 std::string PlayModel::CheckProcessors(const WorldView& world) const {
     const float cap = static_cast<float>(settings_.chancePercent / 100.0);
     const float limit = cap - 1.0f;
@@ -193,6 +211,10 @@ std::string PlayModel::After(bool ok, const std::string& reply,
         }
     }
     enforced_ = Enforces(ok, reply);
+    if (ok && !words.empty() && words[0] == "restart") {
+        std::string changed = CheckRestart(world);
+        if (!changed.empty()) return changed;
+    }
     return CheckRoots(world);
 }
 

@@ -74,6 +74,7 @@ class PlayModel {
     std::optional<std::string> RootOf(const std::string& id) const;
     void CountCraft(const std::string& id);
     std::string CheckRoots(const WorldView& world);
+    std::string CheckRestart(const WorldView& world) const;
     bool Enforces(bool ok, const std::string& reply) const;
     static Settings ParseSettings(const std::string& json);
 
