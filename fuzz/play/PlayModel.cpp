@@ -48,9 +48,6 @@ PlayModel::Settings PlayModel::ParseSettings(const std::string& text) {
     settings.enabled = json.value("Enabled", true);
     settings.maxCrafts = json.value("MaxCraftingsPerBlueprint", 50);
     settings.chancePercent = json.value("MaxCraftChancePercent", 50.0);
-    if (json.contains("AdoptTestBlueprints"))
-        for (const auto& [key, value] : json["AdoptTestBlueprints"].items())
-            settings.adopted.insert(key);
     return settings;
 }
 

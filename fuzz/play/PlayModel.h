@@ -55,7 +55,6 @@ class PlayModel {
         bool enabled = true;
         int maxCrafts = 50;
         double chancePercent = 50;
-        std::set<std::string> adopted;
     };
     struct Link {
         int container;
