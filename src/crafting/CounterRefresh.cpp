@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <array>
-#include <optional>
 
 #include "crafting/CounterParts.h"
 #include "crafting/CraftCounter.h"
@@ -11,8 +10,8 @@
 namespace txl {
 namespace {
 
-// Copies can point at each other, and game calls made during a refresh can refresh again:
-// an item already being refreshed on this thread, or a nesting deeper than this, is left alone.
+// Game calls made during a refresh can refresh again: an item already being refreshed on this
+// thread, or a nesting deeper than this, is left alone.
 constexpr int kMaxRefreshDepth = 16;
 
 struct RefreshStack {
@@ -44,9 +43,7 @@ class RefreshScope {
     bool entered_ = false;
 };
 
-// What a refresh did; a refusal by the nesting guard is told apart, since a copy whose chain of
-// sources loops or runs too deep has nothing it may be counted against.
-enum class Refresh { Unchanged, Changed, Refused };
+bool RefreshCounter(UPrimalItem* item);
 
 std::int32_t& NativeCount(UPrimalItem* item) {
     return host::Field<std::int32_t>(item, "UPrimalItem.CustomItemID"_field);
@@ -93,17 +90,13 @@ void SyncNativeCount(UPrimalItem* item, std::int32_t maximum, std::int32_t& used
 // Settles the root's own counter. The copies of `chain` give a root in no processor its first
 // record when one of them sits in a processor, and hand over the crafts their own native count
 // took since they last mirrored it.
-Refresh RefreshRootCounter(const SourceChain& chain) {
+bool RefreshRootCounter(const SourceChain& chain) {
     UPrimalItem* root = chain.Root();
-    // The item itself was entered by the caller; a root entered further up is refused.
-    std::optional<RefreshScope> scope;
-    if (chain.Count > 1 && !scope.emplace(root).Entered()) return Refresh::Refused;
     std::int32_t maximum = 0;
     std::int32_t used = 0;
     bool attached = false;
     if (!ReadCounter(root, maximum, used)) {
-        if (!crafting::AttachCounter(root, chain.Links[0], maximum, used))
-            return Refresh::Unchanged;
+        if (!crafting::AttachCounter(root, chain.Links[0], maximum, used)) return false;
         attached = true;
     }
     if (maximum > 0) {
@@ -116,39 +109,39 @@ Refresh RefreshRootCounter(const SourceChain& chain) {
         SyncNativeCount(root, maximum, used);
     }
     const bool rewritten = crafting::RewriteCounterDescription(root, maximum, used);
-    return rewritten || attached ? Refresh::Changed : Refresh::Unchanged;
+    return rewritten || attached;
 }
 
-Refresh RefreshCounter(UPrimalItem* item) {
-    if (!State().EnforcementEnabled || !crafting::IsCountedBlueprint(item))
-        return Refresh::Unchanged;
+// True when the item changed; a copy whose chain of sources cannot be resolved stays as it is.
+bool RefreshCounter(UPrimalItem* item) {
+    if (!State().EnforcementEnabled || !crafting::IsCountedBlueprint(item)) return false;
     RefreshScope scope(item);
-    if (!scope.Entered()) return Refresh::Refused;
+    if (!scope.Entered()) return false;
     const SourceChain chain = ResolveSourceChain(item);
-    if (chain.Unresolvable) return Refresh::Refused;
-    if (!chain.Resolved) return Refresh::Unchanged;
-    const Refresh root = RefreshRootCounter(chain);
-    if (chain.Count == 1 || root == Refresh::Refused) return root;
-    // Every link, however deep, mirrors the root. The entry is found again for each: the game's
-    // calls may move the root's array.
-    if (FindCounterEntry(chain.Root()) == nullptr) return Refresh::Unchanged;
+    if (!chain.Resolved) return false;
+    const bool changed = RefreshRootCounter(chain);
+    if (chain.Count == 1) return changed;
+    // Every link, however deep, mirrors the root.
+    UPrimalItem* root = chain.Root();
+    if (FindCounterEntry(root) == nullptr) return false;
     for (int i = chain.Count - 2; i >= 0; --i) {
-        FCustomItemData* entry = FindCounterEntry(chain.Root());
-        if (entry == nullptr) return Refresh::Changed;
-        MirrorRoot(chain.Links[static_cast<std::size_t>(i)], chain.Root(), entry);
+        // Found again for each: a game call may have moved the root's array.
+        FCustomItemData* entry = FindCounterEntry(root);
+        if (entry == nullptr) break;
+        MirrorRoot(chain.Links[static_cast<std::size_t>(i)], root, entry);
     }
-    return Refresh::Changed;
+    return true;
 }
 
 }  // namespace
 
 bool RefreshBlueprintCounter(UPrimalItem* item) {
-    return RefreshCounter(item) == Refresh::Changed;
+    return RefreshCounter(item);
 }
 
 UPrimalItem* RefreshCountedRoot(UPrimalItem* item) {
     UPrimalItem* root = ResolveRootBlueprint(item);
-    if (root == nullptr || RefreshCounter(item) == Refresh::Refused) return nullptr;
+    if (root != nullptr) RefreshCounter(item);
     return root;
 }
 

@@ -21,10 +21,9 @@ inline constexpr int kMaxChainLinks = 16;
 struct SourceChain {
     std::array<UPrimalItem*, kMaxChainLinks> Links{};
     int Count = 0;
-    // Ends at a root; otherwise a source is missing or, when Unresolvable, the chain loops or
-    // runs longer than kMaxChainLinks.
+    // Ends at a root; otherwise a source is missing, or the chain loops or runs longer than
+    // kMaxChainLinks.
     bool Resolved = false;
-    bool Unresolvable = false;
     UPrimalItem* Root() const { return Links[static_cast<std::size_t>(Count - 1)]; }
 };
 SourceChain ResolveSourceChain(UPrimalItem* item);
@@ -33,7 +32,7 @@ UPrimalItem* ResolveRootBlueprint(UPrimalItem* item);
 // Attaches, mirrors and settles the counter and its description line; true when the item changed.
 bool RefreshBlueprintCounter(UPrimalItem* item);
 // Refreshes the item and its chain as above and gives the root it counts against; null when the
-// chain cannot be resolved or the refresh was refused, so that nothing may be crafted from it.
+// chain cannot be resolved, so that nothing may be crafted from it.
 UPrimalItem* RefreshCountedRoot(UPrimalItem* item);
 bool IsBlueprintExhausted(UPrimalItem* item);
 // Refreshes every blueprint of a character's inventory and announces the changed ones.

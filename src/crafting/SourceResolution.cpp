@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <cmath>
 
 #include "crafting/CounterParts.h"
@@ -90,11 +89,8 @@ SourceChain ResolveSourceChain(UPrimalItem* item) {
             chain.Resolved = true;
             return chain;
         }
-        const auto end = chain.Links.begin() + chain.Count;
-        if (chain.Count == kMaxChainLinks || std::find(chain.Links.begin(), end, source) != end) {
-            chain.Unresolvable = true;
-            return chain;
-        }
+        // A loop runs into the bound as well.
+        if (chain.Count == kMaxChainLinks) return chain;
         chain.Links[static_cast<std::size_t>(chain.Count++)] = source;
     }
 }

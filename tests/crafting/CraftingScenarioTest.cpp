@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "crafting/CraftingScenario.h"
+#include "emugame/Allocator.h"
 #include "emugame/GameCalls.h"
+#include "emuhost/NameRegistry.h"
 #include "support/FunctionOverride.h"
 
 namespace {
@@ -115,49 +119,6 @@ TEST(CraftingScenario, AdoptedUnlimitedBlueprintIsCountedToExhaustion) {
     EXPECT_TRUE(s.ReleasedEverything());
 }
 
-TEST(CraftingScenario, SharedCopyCraftsAgainstItsSourcesCounter) {
-    CraftingScenario s(R"({"DebugLogging": true})");
-    emu::Item* source = s.world.GiveBolt();
-    const std::string key = Key(source);
-    s.BeginPlay();
-    emu::ItemContainer* box = s.world.SpawnBox();
-    s.world.MoveItem(source, box->MyInventoryComponent);
-    emu::Item* copy = s.world.GiveBolt();
-    s.Game().AddSharingEntry(copy, source, box);
-    s.BeginPlay();
-    EXPECT_EQ(CounterFloats(copy), (std::vector<float>{1.0f, 10.0f, 0.0f}));
-
-    s.Craft(copy, 2);
-    s.Game().Advance(4000);
-    EXPECT_EQ(CounterFloats(source), (std::vector<float>{1.0f, 10.0f, 2.0f}));
-    EXPECT_EQ(source->CustomItemID, 7);
-    EXPECT_EQ(CounterFloats(copy), CounterFloats(source));
-    EXPECT_EQ(copy->CustomItemID, 7);
-    EXPECT_EQ(CustomDescription(copy), CounterLine(8, 10));
-    EXPECT_EQ(CustomDescription(source), CounterLine(8, 10));
-    auto announced = s.Game().Log().Calls("UpdatedItem");
-    ASSERT_GE(announced.size(), 2u);
-    EXPECT_EQ(announced[announced.size() - 2].target, source);
-    EXPECT_EQ(announced.back().target, copy);
-
-    // The copy's own count runs out on the last craft: the game removes the copy, and the
-    // source is counted to its end.
-    s.Craft(copy, 8);
-    s.Game().Advance(16000);
-    EXPECT_FALSE(s.InProcessorInventory(copy));
-    EXPECT_EQ(CounterFloats(source), (std::vector<float>{1.0f, 10.0f, 10.0f}));
-    EXPECT_EQ(source->CustomItemID, -1);
-    EXPECT_EQ(s.Game().Log().Calls("UpdatedItem").back().target, source);
-    EXPECT_EQ(s.CounterLines().back(), "TXL craft completed: source " + key + " 10/10");
-
-    emu::Item* another = s.world.GiveBolt();
-    s.Game().AddSharingEntry(another, source, box);
-    s.Craft(another);
-    EXPECT_EQ(another->CraftQueue, 0);
-    EXPECT_EQ(s.JournalCount("StopCraftingRepairing"), 1u);
-    EXPECT_TRUE(s.ReleasedEverything());
-}
-
 TEST(CraftingScenario, FailedCounterUpdateIsLoggedAndTheGamesCallGoesOn) {
     CraftingScenario s("{}");
     emu::Item* bolt = s.world.GiveBolt();
@@ -205,6 +166,133 @@ TEST(CraftingScenario, UpdatedItemDuringACounterUpdateGoesStraightToTheGame) {
     EXPECT_TRUE(CounterFloats(other).empty());
     emu::calls::UpdatedItem(other, false, false);
     EXPECT_EQ(CounterFloats(other).size(), 3u);
+}
+
+// A failure of the plug-in's own work inside a crafting detour: one line, then the game goes on
+// as it would without the plug-in, and counting stays switched on.
+std::string HostFailure(const std::string& name) {
+    return "Thalassovex hook failed: Host call failed for '" + name + "'";
+}
+
+void FailResolution(const std::string& name) {
+    emuhost::NameRegistry::Instance().FailResolution(name);
+}
+
+void ClearFaults() {
+    emuhost::NameRegistry::Instance().ClearFaults();
+}
+
+TEST(CraftingFaults, CraftStartGoesToTheGameWhenTheCheckFails) {
+    CraftingScenario s(R"({"AdoptTestBlueprints": {"7:8": 10}})");
+    emu::Item* bolt = s.world.GiveBolt();
+    emu::FailNextAllocations(1);
+    s.Craft(bolt);
+    EXPECT_EQ(s.Errors(), std::vector<std::string>{"Thalassovex hook failed: std::bad_alloc"});
+    EXPECT_EQ(s.JournalCount("CraftBlueprint"), 1u);
+    EXPECT_TRUE(CounterFloats(bolt).empty());
+    s.Craft(bolt);
+    EXPECT_EQ(CounterFloats(bolt).size(), 3u);
+    EXPECT_EQ(bolt->CraftQueue, 2);
+
+    // Refusing a used-up blueprint fails: the game starts the craft.
+    emu::Item* spent = s.world.GiveBlueprint(s.world.Classes().limitedBlueprint,
+                                             s.world.ProcessorInventory(), 7, 8);
+    s.BeginPlay();
+    FailResolution("UPrimalItem.StopCraftingRepairing(bool)");
+    s.Craft(spent);
+    ClearFaults();
+    EXPECT_EQ(s.Errors().back(), HostFailure("UPrimalItem.StopCraftingRepairing(bool)"));
+    EXPECT_EQ(spent->CraftQueue, 1);
+    s.Craft(spent);
+    EXPECT_EQ(spent->CraftQueue, 0);
+    EXPECT_EQ(s.Errors().size(), 2u);
+    EXPECT_TRUE(s.ReleasedEverything());
+}
+
+TEST(CraftingFaults, CraftCompletionFailuresKeepTheGamesResult) {
+    CraftingScenario s("{}");
+    emu::Item* bolt = s.world.GiveBolt();
+    s.BeginPlay();
+
+    // Before the game's craft: it runs once, counted through the game's own announcement.
+    s.Craft(bolt);
+    FailResolution("FWeakObjectPtr.operator=(UObject*)");
+    EXPECT_EQ(emu::calls::FinishCraftingBlueprint(bolt), 1);
+    ClearFaults();
+    EXPECT_EQ(s.Errors(),
+              std::vector<std::string>{HostFailure("FWeakObjectPtr.operator=(UObject*)")});
+    EXPECT_EQ(s.JournalCount("FinishCraftingBlueprint"), 1u);
+    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 1.0f}));
+
+    // After it: the craft is counted up to the failure and the result stands.
+    s.Craft(bolt);
+    FailResolution("UPrimalItem.UpdatedItem(bool,bool)");
+    EXPECT_EQ(emu::calls::FinishCraftingBlueprint(bolt), 1);
+    ClearFaults();
+    EXPECT_EQ(s.Errors().back(), HostFailure("UPrimalItem.UpdatedItem(bool,bool)"));
+    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 2.0f}));
+
+    s.Craft(bolt);
+    s.Game().Advance(2000);
+    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 3.0f}));
+    EXPECT_EQ(s.Errors().size(), 2u);
+    EXPECT_TRUE(s.ReleasedEverything());
+}
+
+TEST(CraftingFaults, QueueLimitFailuresAnswerWithTheGamesOwn) {
+    CraftingScenario s(R"({"MaxCraftingsPerBlueprint": 4, "AdoptTestBlueprints": {"7:8": 2}})");
+    emu::Item* lantern = s.world.GiveBlueprint(s.world.Classes().unlimitedBlueprint,
+                                               s.world.ProcessorInventory(), 7, 8);
+    s.BeginPlay();
+    EXPECT_EQ(s.Maximum(lantern), 2);
+
+    emu::FailNextAllocations(1);
+    EXPECT_EQ(s.Maximum(lantern), -1);
+    FailResolution("UPrimalItem.CraftQueue");
+    EXPECT_EQ(s.Maximum(lantern), -1);
+    ClearFaults();
+    EXPECT_EQ(s.Errors(), (std::vector<std::string>{"Thalassovex hook failed: std::bad_alloc",
+                                                    HostFailure("UPrimalItem.CraftQueue")}));
+    EXPECT_EQ(s.Maximum(lantern), 2);
+    EXPECT_TRUE(s.ReleasedEverything());
+}
+
+TEST(CraftingFaults, RetentionFailureLetsTheGameRemoveTheBlueprint) {
+    CraftingScenario s(R"({"AdoptTestBlueprints": {"7:8": 9}})");
+    emu::Item* bolt = s.world.GiveBlueprint(s.world.Classes().limitedBlueprint,
+                                            s.world.ProcessorInventory(), 7, 8);
+    s.BeginPlay();
+    s.Craft(bolt);
+    FailResolution("UPrimalItem.OwnerInventory");
+    s.Game().Advance(2000);
+    ClearFaults();
+    EXPECT_EQ(s.Errors(), std::vector<std::string>{HostFailure("UPrimalItem.OwnerInventory")});
+    EXPECT_FALSE(s.InProcessorInventory(bolt));
+    EXPECT_EQ(s.ProcessorItemCount(), s.Products());
+    EXPECT_TRUE(s.ReleasedEverything());
+}
+
+TEST(CraftingFaults, GamesOwnFailuresPassThrough) {
+    CraftingScenario s("{}");
+    emu::Item* bolt = s.world.GiveBolt();
+    s.BeginPlay();
+    FItemNetID id = bolt->ItemID;
+    for (const char* call : {"CraftBlueprint", "FinishCraftingBlueprint",
+                             "GetMaximumAdditionalCrafting", "RemoveItem"})
+        s.Game().FailCall(call);
+    EXPECT_THROW(s.Craft(bolt), std::runtime_error);
+    bolt->CraftQueue = 1;
+    EXPECT_THROW(emu::calls::FinishCraftingBlueprint(bolt), std::runtime_error);
+    EXPECT_THROW(s.Maximum(bolt), std::runtime_error);
+    EXPECT_THROW(
+        emu::calls::RemoveItem(s.world.ProcessorInventory(), &id, false, false, true, false),
+        std::runtime_error);
+    EXPECT_TRUE(s.Errors().empty());
+
+    // Still counting.
+    s.Game().Advance(2000);
+    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 1.0f}));
+    EXPECT_TRUE(s.ReleasedEverything());
 }
 
 }  // namespace

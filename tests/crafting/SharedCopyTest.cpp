@@ -112,6 +112,10 @@ TEST_F(SharedCopyTest, CopyMirrorsItsSourceEveryTime) {
     EXPECT_EQ(Game().Log().Calls("UpdatedItem").size(), 2u);
     EXPECT_FALSE(txl::IsBlueprintExhausted(Plugin(copy)));
     EXPECT_EQ(Maximum(copy), 6);
+    // More crafts left by the game's count than by the record give nothing back.
+    copy->CustomItemID = source->CustomItemID = 9;
+    txl::RefreshBlueprintCounter(Plugin(copy));
+    EXPECT_EQ(CounterFloats(source), (std::vector<float>{1.0f, 10.0f, 4.0f}));
 }
 
 TEST_F(SharedCopyTest, CopiesWithoutASourceAreNeverCraftedFrom) {
@@ -201,6 +205,13 @@ TEST_F(SharedCopyTest, CopiesWithoutASourceAreNeverCraftedFrom) {
              Game().DestroyActor(&box->Base);
              return copy;
          }},
+        {"the box alone is being destroyed",
+         [&] {
+             emu::ItemContainer* box = world.SpawnBox();
+             emu::Item* copy = ChainOf(CountedRootInBox(box, 3), box, 1);
+             Game().DestroyObject(&box->Base.Object);
+             return copy;
+         }},
         {"the source is being destroyed",
          [&] {
              emu::ItemContainer* box = world.SpawnBox();
@@ -238,6 +249,11 @@ TEST_F(SharedCopyTest, CopiesOfCopiesCountAgainstTheRoot) {
         emu::Item* root = CountedRootInBox(box, 3);
         emu::Item* copy = ChainOf(root, box, copies);
         EXPECT_EQ(Maximum(copy), 7);
+        // After each craft the copy is mirrored again and announced after the root.
+        Craft(copy, 1);
+        EXPECT_EQ(CounterFloats(copy), (std::vector<float>{1.0f, 10.0f, 4.0f}));
+        EXPECT_EQ(copy->CustomItemID, 5);
+        EXPECT_EQ(Game().Log().Calls("UpdatedItem").back().target, copy);
         EXPECT_EQ(Craft(copy, 10, 3), 7);
         EXPECT_EQ(CounterFloats(root), (std::vector<float>{1.0f, 10.0f, 10.0f}));
     }
@@ -262,7 +278,8 @@ TEST_F(SharedCopyTest, CopyInAProcessorGivesItsSourceACounter) {
         }
         for (int i = 0; i < road.copies; ++i) Craft(ChainOf(root, box, 1), 5, 5);
         EXPECT_EQ(Finished(), road.allowed);
-        EXPECT_EQ(CounterFloats(root).at(2), static_cast<float>(road.allowed));
+        const auto allowed = static_cast<float>(road.allowed);
+        EXPECT_EQ(CounterFloats(root), (std::vector<float>{1.0f, allowed, allowed}));
     }
 
     // A copy outside any processor gives its source nothing and leaves the copy alone.
@@ -283,19 +300,28 @@ TEST_F(SharedCopyTest, CraftsFromACopyWhileTheSwitchWasOffAreKept) {
     emu::ItemContainer* box = world.SpawnBox();
     emu::Item* root = CountedRootInBox(box, 3);
     emu::Item* copy = ChainOf(root, box, 1);
+    emu::Item* second = ChainOf(root, box, 1);
     emu::calls::BeginPlay(world.Processor());
     txl::State().EnforcementEnabled = false;
     Craft(copy, 6);
     txl::State().EnforcementEnabled = true;
     EXPECT_EQ(Maximum(copy), 1);
-    EXPECT_EQ(Craft(copy, 7), 7);
+    // Never past the maximum.
+    txl::State().EnforcementEnabled = false;
+    Craft(second, 6);
+    txl::State().EnforcementEnabled = true;
+    EXPECT_EQ(Maximum(second), 0);
     EXPECT_EQ(CounterFloats(root), (std::vector<float>{1.0f, 10.0f, 10.0f}));
 
-    // A copy without an earlier record is not trusted: its game count says nothing.
+    // A copy without an earlier record of this root is not trusted: its game count says nothing.
     emu::Item* other = CountedRootInBox(box, 3);
-    emu::Item* fresh = CopyOf(other, box);
-    fresh->CustomItemID = 0;
-    EXPECT_EQ(Maximum(fresh), 7);
+    for (const std::vector<float>& record :
+         {std::vector<float>{}, {1.0f, 50.0f, 0.0f}, {2.0f, 10.0f, 0.0f}}) {
+        emu::Item* fresh = CopyOf(other, box);
+        if (!record.empty()) txltest::SetCounterFloats(fresh, record);
+        fresh->CustomItemID = 0;
+        EXPECT_EQ(Maximum(fresh), 7);
+    }
 }
 
 }  // namespace

@@ -101,7 +101,8 @@ TEST_F(SourceInBox, DestroyedBoxLeavesItsCopyWithoutASourceAfterCollection) {
     EXPECT_EQ(s.Maximum(copy), 0);
     s.Craft(copy);
     EXPECT_EQ(copy->CraftQueue, 0);
-    EXPECT_EQ(s.JournalCount("StopCraftingRepairing"), 1u);
+    // Refused before the collection too: a box being destroyed is no source.
+    EXPECT_EQ(s.JournalCount("StopCraftingRepairing"), 2u);
     EXPECT_TRUE(s.Errors().empty());
     EXPECT_TRUE(s.ReleasedEverything());
 }

@@ -2,6 +2,7 @@
 #include <functional>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -9,12 +10,14 @@
 #include "emugame/GameCalls.h"
 #include "emugame/StandardClasses.h"
 #include "host/WeakObjects.h"
+#include "plugin/HookTable.h"
 #include "processor/ApplyCommand.h"
 #include "processor/EnforcementTimer.h"
 #include "processor/ProcessorEnforcement.h"
 #include "processor/ProcessorTestWorld.h"
 #include "processor/StatusEnforcementFlag.h"
 #include "shared/PluginState.h"
+#include "support/FunctionOverride.h"
 
 namespace {
 
@@ -43,6 +46,31 @@ UObject* AsObject(emu::Character* creature) {
     return reinterpret_cast<UObject*>(creature);
 }
 
+// The thread-local flag that keeps the current-status detour from enforcing inside its own
+// enforcement.
+constexpr const char* kSync = "UPrimalCharacterStatusComponent.ServerSyncReplicatedValues()";
+
+// The game's status synchronisation, which here reads the success status back once after the
+// game raised it again.
+int synchronisations = 0;
+bool raiseOnSync = false;
+std::vector<bool> flagSeenBySync;
+void ReadingSync(emu::StatusComponent* component) {
+    ++synchronisations;
+    flagSeenBySync.push_back(txl::StatusEnforcementActive);
+    if (raiseOnSync) {
+        raiseOnSync = false;
+        component->CurrentStatusValues[kSuccess] = 0.4f;
+    }
+    emu::calls::BPGetCurrentStatusValue(component, kSuccess);
+}
+// The detours in this process, and the synchronisation's record afresh.
+void InstallReadingSync() {
+    txl::InstallHooks();
+    synchronisations = 0;
+    flagSeenBySync.clear();
+}
+
 class ProcessorEnforcement : public ::testing::Test {
   protected:
     emu::Game& Game() { return server.Game(); }
@@ -57,29 +85,25 @@ class ProcessorEnforcement : public ::testing::Test {
 };
 
 TEST_F(ProcessorEnforcement, PropertiesAreSetToTheCaps) {
-    ProcessorValues high = Enforced({1.0f, 100, 2.0f});
-    EXPECT_EQ(high.chance, 0.5f);
-    EXPECT_EQ(high.crafts, 50);
-    EXPECT_EQ(high.skill, 0.5f);
-
-    // Chance and crafts are raised too; a smaller skill multiplier stays.
-    ProcessorValues low = Enforced({0.25f, 10, 0.25f});
-    EXPECT_EQ(low.chance, 0.5f);
-    EXPECT_EQ(low.crafts, 50);
-    EXPECT_EQ(low.skill, 0.25f);
-
-    // A NaN chance is replaced; an infinite chance too.
-    EXPECT_EQ(Enforced({kNaN, 50, 0.5f}).chance, 0.5f);
-    EXPECT_EQ(Enforced({-kInfinity, 50, 0.5f}).chance, 0.5f);
+    const ProcessorValues cases[][2] = {
+        {{1.0f, 100, 2.0f}, {0.5f, 50, 0.5f}},
+        // Chance and crafts are raised too; a smaller skill multiplier stays.
+        {{0.25f, 10, 0.25f}, {0.5f, 50, 0.25f}},
+        // A NaN or +infinite value is set to its cap; -infinity is only below the skill's.
+        {{kNaN, 50, kNaN}, {0.5f, 50, 0.5f}},
+        {{kInfinity, 50, kInfinity}, {0.5f, 50, 0.5f}},
+        {{-kInfinity, 50, -kInfinity}, {0.5f, 50, -kInfinity}},
+    };
+    for (const auto& [given, expected] : cases) {
+        ProcessorValues enforced = Enforced(given);
+        EXPECT_EQ(enforced.chance, expected.chance) << given.chance;
+        EXPECT_EQ(enforced.crafts, expected.crafts) << given.crafts;
+        EXPECT_EQ(enforced.skill, expected.skill) << given.skill;
+    }
 }
 
 TEST_F(ProcessorEnforcement, InfinityIsAboveEveryCap) {
     plugin.InstallHooks();
-    // A NaN or +infinite multiplier is set to its cap; -infinity is below it.
-    EXPECT_EQ(Enforced({kInfinity, 50, kInfinity}).skill, 0.5f);
-    EXPECT_EQ(Enforced({0.5f, 50, kNaN}).skill, 0.5f);
-    EXPECT_EQ(Enforced({0.5f, 50, -kInfinity}).skill, -kInfinity);
-
     auto* creature = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, kInfinity);
     emu::StatusComponent* status = creature->MyCharacterStatusComponent;
     EXPECT_EQ(emu::calls::BPGetMaxStatusValue(status, kSuccess), -0.5f);
@@ -335,6 +359,34 @@ TEST_F(ProcessorEnforcement, AReusedAddressReplacesTheStaleReference) {
     const FWeakObjectPtr& weak = txl::State().TrackedProcessors.at(AsObject(processor));
     EXPECT_EQ(weak.ObjectIndex, processor->Base.Object.InternalIndex);
     EXPECT_EQ(Game().ResolveWeak(weak), &processor->Base.Object);
+}
+
+TEST_F(ProcessorEnforcement, AReadDuringTheDetoursEnforcementDoesNotEnforceAgain) {
+    InstallReadingSync();
+    txltest::FunctionOverride sync(kSync, reinterpret_cast<void*>(&ReadingSync));
+    auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, 0.4f);
+    raiseOnSync = true;
+    EXPECT_EQ(emu::calls::BPGetCurrentStatusValue(tamed->MyCharacterStatusComponent, kSuccess),
+              -0.5f);
+    EXPECT_EQ(synchronisations, 1);
+    EXPECT_THAT(flagSeenBySync, ElementsAre(true));
+    // The game's raise during the synchronisation was not enforced by the nested read.
+    EXPECT_EQ(tamed->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], 0.4f);
+    EXPECT_FALSE(txl::StatusEnforcementActive);
+}
+
+TEST_F(ProcessorEnforcement, AReadDuringAnotherEnforcementEnforcesOnceMore) {
+    InstallReadingSync();
+    txltest::FunctionOverride sync(kSync, reinterpret_cast<void*>(&ReadingSync));
+    auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, 0.4f);
+    raiseOnSync = true;
+    txl::EnforceProcessor(reinterpret_cast<UObject*>(tamed));
+    // The nested read ran one enforcement (not forced), which lowered the raised value and
+    // synchronised; its own read did not nest further.
+    EXPECT_EQ(synchronisations, 2);
+    EXPECT_THAT(flagSeenBySync, ElementsAre(false, true));
+    EXPECT_EQ(tamed->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], -0.5f);
+    EXPECT_FALSE(txl::StatusEnforcementActive);
 }
 
 }  // namespace

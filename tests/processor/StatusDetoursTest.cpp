@@ -1,7 +1,12 @@
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -12,8 +17,10 @@
 #include "emuhost/HookManager.h"
 #include "emuhost/NameRegistry.h"
 #include "processor/ProcessorTestWorld.h"
+#include "support/AllocationCount.h"
 
-// The status and level-up detours as the game meets them, with the plug-in library loaded.
+// The status and level-up detours as the game meets them, with the plug-in library loaded, and
+// what the detours the game thread runs most often allocate.
 namespace {
 
 using ::testing::ElementsAre;
@@ -225,6 +232,90 @@ TEST_F(StatusDetours, TheGamesOwnFailuresPassThrough) {
     EXPECT_THROW(LevelUp(tamed), std::runtime_error);
     EXPECT_THAT(server.Logs().Messages("error"), IsEmpty());
     EXPECT_EQ(Current(tamed), -0.7f);
+}
+
+// The detours the game thread runs most often allocate nothing of their own: each call is
+// counted with the game alone, then with the detours in place, and the two counts must match.
+using Call = std::pair<std::string, std::function<void()>>;
+
+// Allocations of a call made once before, so that one-off work (first sight of a class, the
+// journal's room) is behind it.
+std::uint64_t AllocationsOf(const std::function<void()>& call) {
+    call();
+    txltest::AllocationCount count;
+    call();
+    return count.Allocations();
+}
+
+class HotPathAllocation : public ::testing::Test {
+  protected:
+    HotPathAllocation() {
+        classes = emu::DefineStandardClasses(server.Game());
+        processor = txltest::SpawnProcessor(server.Game(), kTamed, {0.5f, 50, 0.5f}, 0.4f);
+        ordinary = server.Game().SpawnCreature(classes.creature, kTamed);
+        emu::ItemSpec resource;
+        resource.itemClass = classes.resource;
+        item = server.Game().GiveItem(processor->MyInventoryComponent, resource);
+    }
+
+    // Each call's count with the game alone, then with the detours installed.
+    void ExpectNothingAdded(const std::vector<Call>& calls) {
+        std::vector<std::uint64_t> game;
+        game.reserve(calls.size());
+        for (const auto& [name, call] : calls) game.push_back(AllocationsOf(call));
+        plugin.InstallHooks();
+        emu::calls::BeginPlay(processor);  // tracked, discovered and settled
+        for (std::size_t i = 0; i < calls.size(); ++i)
+            EXPECT_EQ(AllocationsOf(calls[i].second), game[i]) << calls[i].first;
+    }
+
+    emu::StatusComponent* Status(emu::Character* creature) {
+        return creature->MyCharacterStatusComponent;
+    }
+
+    txltest::EmulatedServer server;
+    txltest::InProcessPlugin plugin;
+    emu::StandardClasses classes;
+    emu::Character* processor = nullptr;
+    emu::Character* ordinary = nullptr;
+    emu::Item* item = nullptr;
+};
+
+TEST_F(HotPathAllocation, CountingSeesAnAllocation) {
+    // Through a volatile pointer, so the compiler cannot drop the pair.
+    void* (*volatile allocate)(std::size_t) = &::operator new;
+    txltest::AllocationCount count;
+    void* memory = allocate(64);
+    ::operator delete(memory);
+    EXPECT_EQ(count.Allocations(), 1U);
+}
+
+TEST_F(HotPathAllocation, DetoursAddNoAllocation) {
+    std::vector<Call> calls;
+    // The success status is the detours' own; status 3 is passed through.
+    const std::pair<emu::Character*, int> statuses[] = {
+        {processor, kSuccess}, {ordinary, kSuccess}, {processor, 3}};
+    for (auto [owner, index] : statuses) {
+        const std::string who =
+            (owner == processor ? "processor " : "other creature ") + std::to_string(index);
+        calls.emplace_back(who + " read", [this, owner, index] {
+            emu::calls::BPGetCurrentStatusValue(Status(owner), index);
+        });
+        calls.emplace_back(who + " maximum read", [this, owner, index] {
+            emu::calls::BPGetMaxStatusValue(Status(owner), index);
+        });
+        calls.emplace_back(who + " level-up check", [this, owner, index] {
+            emu::calls::CanLevelUp(Status(owner), index, false);
+        });
+    }
+    calls.emplace_back("announcement of a non-blueprint", [this] {
+        // The game journals each announcement; clearing keeps the journal's room.
+        server.Game().Log().Clear();
+        emu::calls::UpdatedItem(item, false, false);
+    });
+    ExpectNothingAdded(calls);
+    // The detours did their work: the processor's success is read at the limit.
+    EXPECT_FLOAT_EQ(emu::calls::BPGetCurrentStatusValue(Status(processor), kSuccess), -0.5f);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -8,7 +9,9 @@
 
 #include "emugame/Allocator.h"
 #include "emugame/GameCalls.h"
+#include "emugame/StandardClasses.h"
 #include "emuhost/CommandRegistry.h"
+#include "emuhost/NameRegistry.h"
 #include "host/WeakObjects.h"
 #include "processor/EnforcementTimer.h"
 #include "processor/ProcessorEnforcement.h"
@@ -16,15 +19,88 @@
 #include "shared/PluginState.h"
 #include "support/FunctionOverride.h"
 
+// The two rounds that enforce every processor: the administrator's apply command and the timer.
 namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using txltest::kApplied;
+using txltest::kApplyFailed;
 using txltest::kSuccess;
 using txltest::kTamed;
 
 UObject* AsObject(emu::Character* creature) {
     return reinterpret_cast<UObject*>(creature);
+}
+
+// The command as an administrator runs it, with the plug-in library loaded.
+class ApplyCommand : public ::testing::Test {
+  protected:
+    emu::Game& Game() { return server.Game(); }
+    void Apply(int32 id = 7) { txltest::RunCommand(Game(), "Thalassovex.Apply", connection, id); }
+
+    txltest::EmulatedServer server;
+    txltest::LoadedPluginFolder plugin;
+    emu::RconConnection* connection = txltest::OpenConnection(server.Game());
+};
+
+TEST_F(ApplyCommand, AnswersWithNoProcessorLoaded) {
+    Game().SpawnCreature(emu::DefineStandardClasses(Game()).creature, kTamed);
+    auto live = emu::LiveAllocations();
+    Apply(42);
+    EXPECT_THAT(txltest::Replies(Game()), ElementsAre("42,0," + kApplied));
+    EXPECT_EQ(emu::LiveAllocations(), live);
+}
+
+TEST_F(ApplyCommand, EnforcesEveryLoadedProcessorForced) {
+    auto classes = emu::DefineStandardClasses(Game());
+    auto* first = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f}, 0.4f);
+    auto* other = Game().SpawnCreature(classes.creature, kTamed);
+    Game().SpawnContainer(classes.storage);
+    auto* second = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, -0.7f);
+    auto live = emu::LiveAllocations();
+    Apply();
+    EXPECT_EQ(emu::LiveAllocations(), live);
+    EXPECT_EQ(txltest::ValuesOf(Game(), first).crafts, 50);
+    EXPECT_EQ(first->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], -0.5f);
+    // The unchanged one is synchronised and its properties replicated all the same.
+    std::vector<const void*> synchronised;
+    for (const auto& entry : Game().Log().Calls("ServerSyncReplicatedValues"))
+        synchronised.push_back(entry.target);
+    EXPECT_THAT(synchronised,
+                ElementsAre(first->MyCharacterStatusComponent, second->MyCharacterStatusComponent));
+    EXPECT_EQ(Game().Log().Calls("MulticastProperty").size(), 6u);
+    for (const auto& entry : Game().Log().Entries()) EXPECT_NE(entry.target, other);
+    EXPECT_THAT(txltest::Replies(Game()), ElementsAre("7,0," + kApplied));
+}
+
+TEST_F(ApplyCommand, ItsOwnFailuresAreLoggedAndAnsweredAsFailures) {
+    txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f});
+    txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f});
+    auto live = emu::LiveAllocations();
+
+    Game().FailCall("GetAllActorsOfClass");
+    Apply(1);
+    emu::FailNextAllocations(1);  // the actor array cannot grow
+    Apply(2);
+    EXPECT_THAT(txltest::Replies(Game()),
+                ElementsAre("1,0," + kApplyFailed, "2,0," + kApplyFailed));
+    EXPECT_TRUE(Game().Log().Calls("MulticastProperty").empty());
+
+    // The reply cannot be sent: the actor array and the reply text are still released.
+    emuhost::NameRegistry::Instance().FailResolution(
+        "RCONClientConnection.SendMessage(int,int,FString&)");
+    Apply(3);
+    emuhost::NameRegistry::Instance().ClearFaults();
+    EXPECT_EQ(Game().Log().Calls("MulticastProperty").size(), 6u);
+    EXPECT_EQ(txltest::Replies(Game()).size(), 2u);
+    EXPECT_EQ(emu::LiveAllocations(), live);
+
+    EXPECT_THAT(server.Logs().Messages("error"),
+                ElementsAre("Thalassovex hook failed: Game call failed: GetAllActorsOfClass",
+                            "Thalassovex hook failed: std::bad_alloc",
+                            "Thalassovex hook failed: Host call failed for "
+                            "'RCONClientConnection.SendMessage(int,int,FString&)'"));
 }
 
 class EnforcementTimer : public ::testing::Test {
@@ -40,12 +116,18 @@ class EnforcementTimer : public ::testing::Test {
     txltest::InProcessPlugin plugin;
 };
 
-TEST_F(EnforcementTimer, ForgetsDestroyedProcessorsSilently) {
+TEST_F(EnforcementTimer, ForgetsDestroyedProcessorsSilentlyWhileEnabled) {
     auto* gone = TrackedProcessor();
     auto* kept = TrackedProcessor();
     Game().DestroyActor(&gone->Base);
     server.Logs().Clear();
     Game().Log().Clear();
+    // Switched off, the timer neither forgets nor enforces.
+    txl::State().EnforcementEnabled = false;
+    txl::RunEnforcementTimer();
+    EXPECT_EQ(txl::State().TrackedProcessors.size(), 2u);
+
+    txl::State().EnforcementEnabled = true;
     auto live = emu::LiveAllocations();
     txl::RunEnforcementTimer();
     EXPECT_EQ(txl::State().TrackedProcessors.size(), 1u);
@@ -72,20 +154,6 @@ TEST_F(EnforcementTimer, ReenforcesWhatChangedWithoutForcing) {
                             "MulticastProperty(NumberMaxCrafts,false)",
                             "MulticastProperty(CraftingSkillLevelMulti,false)"));
 }
-
-TEST_F(EnforcementTimer, DoesNothingWhileDisabled) {
-    auto* gone = TrackedProcessor();
-    auto* kept = TrackedProcessor();
-    Game().DestroyActor(&gone->Base);
-    emu::PropertyValue<int32>(
-        kept, emu::FindDeclaredProperty(Game(), &kept->Base.Object.ClassPrivate->Base,
-                                        "NumberMaxCrafts")) = 90;
-    txl::State().EnforcementEnabled = false;
-    txl::RunEnforcementTimer();
-    EXPECT_EQ(txl::State().TrackedProcessors.size(), 2u);
-    EXPECT_EQ(txltest::ValuesOf(Game(), kept).crafts, 90);
-}
-
 // The game's weak look-up; its first call of a tick lets the game change the tracked processors
 // before the walk has visited any of them.
 using WeakGet = UObject* (*)(const FWeakObjectPtr*, bool);
