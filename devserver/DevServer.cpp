@@ -87,6 +87,10 @@ int RunDevServer(const DevServerOptions& options) {
         return StartFailed(error.what());
     }
     GameSession session(game, options.pluginDir, options.timerInterval);
+    if (plugin) {
+        session.SetPluginCycle([&plugin] { plugin->Unload(); },
+                               [&plugin, &library] { plugin.emplace(library); });
+    }
     RestoreWorld(plan, session, options.seed);
     CommandRunner runner(session, std::cout, options.echo, logger);
     if (plugin) {

@@ -14,6 +14,7 @@ int FuzzConfigLoad(const std::uint8_t* data, std::size_t size);
 int FuzzBlueprintData(const std::uint8_t* data, std::size_t size);
 int FuzzRconStream(const std::uint8_t* data, std::size_t size);
 int FuzzDevServer(const std::uint8_t* data, std::size_t size);
+int FuzzRandomPlay(const std::uint8_t* data, std::size_t size);
 
 struct FuzzTarget {
     const char* Name;  // folder name under fuzz/corpus and fuzz/regressions
@@ -21,10 +22,8 @@ struct FuzzTarget {
 };
 
 inline constexpr FuzzTarget kFuzzTargets[] = {
-    {"config", &FuzzConfigLoad},
-    {"blueprint", &FuzzBlueprintData},
-    {"rcon", &FuzzRconStream},
-    {"devserver", &FuzzDevServer},
+    {"config", &FuzzConfigLoad},   {"blueprint", &FuzzBlueprintData}, {"rcon", &FuzzRconStream},
+    {"devserver", &FuzzDevServer}, {"play", &FuzzRandomPlay},
 };
 
 }  // namespace txlfuzz

@@ -47,6 +47,10 @@ const std::vector<CommandSpec>& DevServerCommands() {
          "writes the running world as a world file (console and scripts only); --world FILE "
          "loads it back.",
          RunSave, 2, 2},
+        {"restart", "restart",
+         "a server restart: saves the world, unloads the plug-in, loads the saved world afresh "
+         "and the plug-in again.",
+         RunRestart, 1, 1},
         {"config", "config show | config write JSON",
          "prints, or replaces, the plug-in folder's config.json (then try TXL.Reload).", RunConfig,
          2, 1'000'000},

@@ -45,5 +45,6 @@ std::string RunLevelUp(CommandContext& context);
 std::string RunState(CommandContext& context);
 std::string RunSave(CommandContext& context);
 std::string RunConfig(CommandContext& context);
+std::string RunRestart(CommandContext& context);
 
 }  // namespace txl::devserver

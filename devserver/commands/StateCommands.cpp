@@ -1,10 +1,12 @@
 #include <fstream>
 
 #include "CommandTable.h"
+#include "PopulateWorld.h"
+#include "WorldFile.h"
 #include "WorldSave.h"
 #include "WorldState.h"
 
-// state, save, config.
+// state, save, restart, config.
 namespace txl::devserver {
 namespace {
 
@@ -34,6 +36,20 @@ std::string RunSave(CommandContext& context) {
     std::string text =
         SaveWorld(context.session).dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
     WriteTextFile(context.words[1], text + "\n");
+    return {};
+}
+
+std::string RunRestart(CommandContext& context) {
+    GameSession& session = context.session;
+    // Through the text `save` writes, so that only what a world file holds survives.
+    const nlohmann::json saved = nlohmann::json::parse(
+        SaveWorld(session).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+    session.UnloadPlugin();
+    session.Game().Reset();
+    session.OpenConnection();
+    WorldPlan plan = LoadWorld(saved, "restart", session.Game());
+    session.LoadPlugin();
+    RestoreWorld(plan, session);
     return {};
 }
 

@@ -25,6 +25,10 @@ GameSession::GameSession(emu::Game& game, std::filesystem::path pluginDir, doubl
         if (!collecting_->empty()) collecting_->push_back('\n');
         *collecting_ += text;
     };
+    OpenConnection();
+}
+
+void GameSession::OpenConnection() {
     connection_ = reinterpret_cast<emu::RconConnection*>(
         game_.NewObject(game_.FindClass("RCONClientConnection"), "RCONClientConnection_0",
                         sizeof(emu::RconConnection)));

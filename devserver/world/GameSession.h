@@ -36,6 +36,20 @@ class GameSession {
     // the game did is told in order.
     void SetAfterStep(std::function<void()> afterStep) { afterStep_ = std::move(afterStep); }
 
+    // How `restart` unloads the plug-in and loads it again; unset, there is no plug-in to cycle.
+    void SetPluginCycle(std::function<void()> unload, std::function<void()> load) {
+        unloadPlugin_ = std::move(unload);
+        loadPlugin_ = std::move(load);
+    }
+    void UnloadPlugin() {
+        if (unloadPlugin_) unloadPlugin_();
+    }
+    void LoadPlugin() {
+        if (loadPlugin_) loadPlugin_();
+    }
+    // A new connection for the plug-in's replies, after the game was reset under the old one.
+    void OpenConnection();
+
     // Runs a command the plug-in registered; false when none has that name. The replies it
     // sends, in order and one per line, end up in `reply`.
     bool RunPluginCommand(const std::string& line, std::string& reply);
@@ -48,6 +62,8 @@ class GameSession {
     nlohmann::ordered_json definitions_ = nlohmann::ordered_json::object();
     std::function<void(int32, int32, const std::string&)> deliver_;
     std::function<void()> afterStep_;
+    std::function<void()> unloadPlugin_;
+    std::function<void()> loadPlugin_;
     emu::RconConnection* connection_ = nullptr;
     FWeakObjectPtr connectionRef_;
     std::string* collecting_ = nullptr;
