@@ -12,6 +12,9 @@ leftovers() { find "$WINEPREFIX/drive_c/users" -maxdepth 6 -name 'txl-plugin-*' 
 before=$(leftovers)
 status=0
 ctest --preset windows-wine || status=$?
+# The whole suite in one process as well, shuffled and twice over, as on Linux.
+(cd "$build/tests" && "$WINE64" ./txl_tests.exe --gtest_shuffle --gtest_repeat=2 --gtest_brief=1) ||
+  status=$?
 left=$(( $(leftovers) - before ))
 if [ "$left" -gt 0 ]; then
   echo "the Windows suite left $left plug-in folders in wine's Temp" >&2
