@@ -22,6 +22,7 @@ struct DevServerOptions {
     double rconAuthTimeout = 5.0;  // seconds from connect to a right password
     bool echo = false;             // print each command before its reply
     bool realtime = false;         // let the simulated clock follow the wall clock between commands
+    bool noHistory = false;        // keep no console history file
     bool printDefaultWorld = false;
     bool noPlugin = false;  // the same world without the plug-in, for comparing whole runs
     bool help = false;
