@@ -84,8 +84,10 @@ TEST_F(DevServerCommand, UnknownCommandsAndBadArgumentsGiveOneLineAndChangeNothi
     }
     // Writing files is for the console and scripts, not for remote clients.
     auto file = folder_.Path() / "remote.json";
-    EXPECT_FALSE(Run("state " + file.string(), CommandSource::Rcon).ok);
-    EXPECT_FALSE(std::filesystem::exists(file));
+    for (std::string command : {"state ", "save "}) {
+        EXPECT_FALSE(Run(command + file.string(), CommandSource::Rcon).ok) << command;
+        EXPECT_FALSE(std::filesystem::exists(file)) << command;
+    }
 }
 
 TEST_F(DevServerCommand, CommandsChangeTheWorldAndReplyAsDocumented) {
@@ -116,7 +118,8 @@ TEST_F(DevServerCommand, CommandsChangeTheWorldAndReplyAsDocumented) {
     EXPECT_TRUE(Run("setprop 1 NumberMaxCrafts 7").ok);
     EXPECT_EQ(Actor(1)["properties"]["NumberMaxCrafts"], 7);
     EXPECT_EQ(Run("stat 1").reply,
-              "read current=0.4 max=0.75; stored current=0.4 max=0.75 replicatedMax=nan");
+              "read current=0.4 max=0.75; stored current=0.4 max=0.75 replicatedMax=nan; "
+              "chance=140%");
     // Without the plug-in nothing refuses: the game spends a point and adds its 0.1.
     EXPECT_EQ(Run("levelup 1 11").reply, "applied; max 0.75 -> 0.85, 9 points left");
 
