@@ -96,10 +96,6 @@ int DevServerChild::Wait(std::chrono::milliseconds timeout) {
     return static_cast<int>(code);
 }
 
-int DevServerChild::Stop() {
-    return -1;
-}
-
 void DevServerChild::Kill() {
     if (process_ == nullptr) return;
     TerminateProcess(process_, 1);
@@ -142,10 +138,6 @@ int DevServerChild::Wait(std::chrono::milliseconds timeout) {
     } while (std::chrono::steady_clock::now() < deadline);
     Kill();
     return -1;
-}
-
-int DevServerChild::Stop() {
-    return pid_ > 0 && kill(pid_, SIGTERM) == 0 ? Wait() : -1;
 }
 
 void DevServerChild::Kill() {

@@ -43,8 +43,6 @@ class DevServerChild {
     // The exit code once it has ended within `timeout`; -1 when it has not (it is then killed)
     // or when a signal ended it.
     int Wait(std::chrono::milliseconds timeout = std::chrono::seconds(5));
-    // SIGTERM, then Wait(); -1 where there is no such signal.
-    int Stop();
     std::string Out() const { return ReadTextFile(out_); }
     std::string Err() const { return ReadTextFile(err_); }
 
