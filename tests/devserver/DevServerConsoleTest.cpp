@@ -96,6 +96,7 @@ class Terminal {
             char buffer[4096];
             ssize_t size = poll(&wait, 1, 100) > 0 ? read(terminal_, buffer, sizeof buffer) : 0;
             if (size > 0) drawn.append(buffer, static_cast<std::size_t>(size));
+            if (size < 0) usleep(100'000);  // the server has gone: the terminal reads nothing
         }
         return false;
     }

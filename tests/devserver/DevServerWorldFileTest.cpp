@@ -132,7 +132,6 @@ TEST(DevServerWorldFile, EveryReadmeExampleLoadsAsWritten) {
         try {
             auto plan = LoadWorld(nlohmann::json::parse(example), "README", server.Game());
             txl::devserver::RestoreWorld(plan, session);
-            EXPECT_FALSE(plan.actors.empty());
         } catch (const std::exception& error) {
             ADD_FAILURE() << error.what() << "\n" << example;
         }
