@@ -85,6 +85,7 @@ DevServerOptions ParseOptions(const std::vector<std::string>& arguments) {
         app.add_flag("--rcon-empty-preamble", options.rconEmptyPreamble),
         app.add_flag("--echo", options.echo),
         app.add_flag("--realtime", options.realtime),
+        app.add_flag("--no-history", options.noHistory),
         app.add_flag("--print-default-world", options.printDefaultWorld),
         app.add_flag("--no-plugin", options.noPlugin),
         app.add_flag("--help,-h", options.help)};
@@ -154,6 +155,7 @@ replies go to standard output, log lines to standard error and to the plug-in fo
   --timer-interval SECONDS simulated seconds between the host's timer calls (default 1)
   --seed N                 seed of the crafts' outcome rolls (default: the world file's, or 1)
   --realtime               advance the simulated clock with the wall clock between commands
+  --no-history             keep no history file of the lines typed at a terminal
   --rcon-port N            listen for Source RCON clients on port N (0: any free port)
   --rcon-bind ADDR         address to listen on (default 127.0.0.1)
   --rcon-password TEXT     password RCON clients must give (required with --rcon-port)

@@ -27,6 +27,7 @@ struct DevServerOptions {
     bool rconWholeReplies = true;  // a long reply in one packet rather than split in 4 kB ones
     bool echo = false;             // print each command before its reply
     bool realtime = false;         // let the simulated clock follow the wall clock between commands
+    bool noHistory = false;        // keep no console history file
     bool printDefaultWorld = false;
     bool noPlugin = false;  // the same world without the plug-in, for comparing whole runs
     bool help = false;

@@ -1,15 +1,22 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, when run as root; otherwise names what is missing.
+# Installs the Debian packages a make target needs, when run as root; otherwise names what is
+# missing. Usage: scripts/install-deps.sh [demo|test|bench|windows|fuzz]   (default: test)
 set -euo pipefail
 
-packages=(g++ make cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
-          libspdlog-dev libfmt-dev libasio-dev libcli11-dev python3 binutils
-          # The Windows build (make windows): cross compiler, GoogleTest's sources, wine to run it.
-          g++-mingw-w64-x86-64-posix googletest wine64)
-# The fuzz targets (make fuzz) need clang and its sanitizer and libFuzzer runtimes.
-if [ "${TXL_FUZZ_DEPS:-0}" = 1 ]; then
-    packages+=(clang-14 libclang-rt-14-dev)
-fi
+# The Linux build of the plug-in, the emulated host and game and the dev server.
+packages=(g++ make cmake pkg-config nlohmann-json3-dev libspdlog-dev libfmt-dev libasio-dev
+          libcli11-dev libedit-dev python3)
+case "${1:-test}" in
+    demo) ;;
+    test) packages+=(libgtest-dev libgmock-dev binutils) ;;
+    bench) packages+=(libbenchmark-dev) ;;
+    # Cross compiler, GoogleTest's sources to build for Windows, wine to run the result.
+    windows) packages+=(g++-mingw-w64-x86-64-posix googletest wine64 binutils) ;;
+    # clang with its sanitizer and libFuzzer runtimes.
+    fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
+    *) echo "usage: $0 [demo|test|bench|windows|fuzz]" >&2; exit 2 ;;
+esac
+
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

@@ -59,6 +59,14 @@ CommandResult CommandInterpreter::Execute(const std::string& typed, CommandSourc
     }
 }
 
+std::vector<std::string> CommandNames() {
+    std::vector<std::string> names{"help", "quit"};
+    for (const CommandSpec& spec : DevServerCommands()) names.emplace_back(spec.name);
+    for (const std::string& name : emuhost::CommandRegistry::Instance().RconCommandNames())
+        names.push_back(name);
+    return names;
+}
+
 std::string CommandInterpreter::HelpText() const {
     std::string text = "Commands (actor ids are the numbers spawn prints, item ids A:B):\n";
     text +=

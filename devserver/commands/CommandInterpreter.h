@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "CommandTable.h"
 #include "GameSession.h"
@@ -16,6 +17,9 @@ struct CommandResult {
 // Runs one command line: the dev server's own commands first, then the RCON commands the
 // plug-in registered. An unknown command or a bad argument gives one error line and changes
 // nothing.
+// Every command name: the dev server's own and the RCON commands the plug-in registered.
+std::vector<std::string> CommandNames();
+
 class CommandInterpreter {
   public:
     explicit CommandInterpreter(GameSession& session) : session_(session) {}

@@ -27,10 +27,13 @@ std::string RunStat(CommandContext& context) {
     // Through the game's hookable reads first, as the game would, then what is stored.
     float current = emu::calls::BPGetCurrentStatusValue(status, kSuccessStatus);
     float max = emu::calls::BPGetMaxStatusValue(status, kSuccessStatus);
+    // The stored value is the success less 1.0; the game rolls against the read one plus 1.0.
+    float chance = static_cast<float>(double{current} + 1.0);
     return "read current=" + NumberText(current) + " max=" + NumberText(max) +
            "; stored current=" + NumberText(status->CurrentStatusValues[kSuccessStatus]) +
            " max=" + NumberText(status->MaxStatusValues[kSuccessStatus]) +
-           " replicatedMax=" + NumberText(status->ReplicatedGlobalMaxStatusValues[kSuccessStatus]);
+           " replicatedMax=" + NumberText(status->ReplicatedGlobalMaxStatusValues[kSuccessStatus]) +
+           "; chance=" + NumberText(chance * 100.0f) + "%";
 }
 
 std::string RunSetStat(CommandContext& context) {

@@ -17,23 +17,45 @@ struct ConsoleInput::Lines {
 
 namespace {
 
+void Deliver(ConsoleInput::Lines& lines, std::string line) {
+    std::lock_guard lock(lines.mutex);
+    lines.waiting.push_back(std::move(line));
+    lines.arrived.notify_all();
+}
+
+void End(ConsoleInput::Lines& lines) {
+    std::lock_guard lock(lines.mutex);
+    lines.ended = true;
+    lines.arrived.notify_all();
+}
+
 void ReadLines(const std::shared_ptr<ConsoleInput::Lines>& lines) {
     std::string line;
     while (std::getline(std::cin, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        std::lock_guard lock(lines->mutex);
-        lines->waiting.push_back(std::move(line));
-        lines->arrived.notify_all();
+        Deliver(*lines, std::move(line));
     }
-    std::lock_guard lock(lines->mutex);
-    lines->ended = true;
-    lines->arrived.notify_all();
+    End(*lines);
 }
 
 }  // namespace
 
-ConsoleInput::ConsoleInput() : lines_(std::make_shared<Lines>()) {
-    std::thread([lines = lines_] { ReadLines(lines); }).detach();
+ConsoleInput::ConsoleInput(const LineEditorSettings& editing)
+    : lines_(std::make_shared<Lines>()), editor_(LineEditor::Open(editing)) {
+    if (!editor_) {
+        std::thread([lines = lines_] { ReadLines(lines); }).detach();
+        return;
+    }
+    editorReader_ = std::thread([lines = lines_, editor = editor_] {
+        while (auto line = editor->ReadLine()) Deliver(*lines, std::move(*line));
+        End(*lines);
+    });
+}
+
+ConsoleInput::~ConsoleInput() {
+    if (!editor_) return;
+    editor_->Stop();
+    editorReader_.join();
 }
 
 std::optional<std::string> ConsoleInput::NextLine(std::chrono::milliseconds timeout) {

@@ -4,16 +4,20 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
+
+#include "LineEditor.h"
 
 namespace txl::devserver {
 
 // Lines from standard input, read on a thread of their own so the game thread never blocks on
-// the console for longer than it asks.
+// the console for longer than it asks. On a terminal they come through the line editor.
 class ConsoleInput {
   public:
-    ConsoleInput();
-    // The reader may be blocked in a read; it is left to end with the process.
-    ~ConsoleInput() = default;
+    explicit ConsoleInput(const LineEditorSettings& editing);
+    // The editor is stopped and its reader waited for; a plain reader may be blocked in a read
+    // and is left to end with the process.
+    ~ConsoleInput();
     ConsoleInput(const ConsoleInput&) = delete;
     ConsoleInput& operator=(const ConsoleInput&) = delete;
 
@@ -26,6 +30,8 @@ class ConsoleInput {
 
   private:
     std::shared_ptr<Lines> lines_;
+    std::shared_ptr<LineEditor> editor_;
+    std::thread editorReader_;
 };
 
 }  // namespace txl::devserver

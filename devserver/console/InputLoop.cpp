@@ -3,6 +3,7 @@
 #include <chrono>
 #include <string>
 
+#include "CommandInterpreter.h"
 #include "ConsoleInput.h"
 #include "DevServer.h"
 #include "StopSignals.h"
@@ -32,7 +33,7 @@ int RunInteractive(CommandRunner& runner, const DevServerOptions& options, Remot
                    spdlog::logger& logger) {
     using Clock = std::chrono::steady_clock;
     using std::chrono::milliseconds;
-    ConsoleInput console;
+    ConsoleInput console({CommandNames(), !options.noHistory});
     auto lastTick = Clock::now();
     while (!StopRequested()) {
         if (!console.Ended()) {

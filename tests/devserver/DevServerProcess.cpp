@@ -1,16 +1,21 @@
 #include "devserver/DevServerProcess.h"
 
-#include <chrono>
 #include <fstream>
 #include <regex>
 #include <sstream>
 #include <thread>
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 namespace txltest {
 namespace {
-
-constexpr std::chrono::seconds kExitWait(5);
-constexpr std::chrono::seconds kScriptRunWait(60);
 
 std::vector<std::string> CommandLine(const std::vector<std::string>& arguments) {
     std::vector<std::string> line;
@@ -21,19 +26,154 @@ std::vector<std::string> CommandLine(const std::vector<std::string>& arguments) 
     return line;
 }
 
+#if defined(_WIN32)
+// Quoting by the rules the C runtime uses to split a command line back into arguments.
+std::wstring Quoted(const std::wstring& argument) {
+    if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos)
+        return argument;
+    std::wstring quoted = L"\"";
+    std::size_t backslashes = 0;
+    for (wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        quoted.push_back(c);
+    }
+    quoted.append(backslashes * 2, L'\\');
+    return quoted + L"\"";
+}
+
+HANDLE Inheritable(const std::filesystem::path& file, DWORD access, DWORD disposition) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    return CreateFileW(file.wstring().c_str(), access,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
+                       disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+#endif
+
 }  // namespace
 
-DevServerRun RunDevServerProcess(const std::vector<std::string>& arguments,
-                                 const std::filesystem::path& scratch) {
-    auto out = scratch / "devserver.out";
-    auto err = scratch / "devserver.err";
-    DevServerRun run;
-    {
-        ChildProcess process(CommandLine(arguments), out, err);
-        run.exitCode = process.Wait(kScriptRunWait);
+#if defined(_WIN32)
+
+DevServerChild::DevServerChild(const std::vector<std::string>& arguments,
+                               const std::filesystem::path& scratch)
+    : out_(scratch / "devserver.out"), err_(scratch / "devserver.err") {
+    std::wstring line;
+    for (const std::string& argument : CommandLine(arguments)) {
+        std::wstring wide = std::filesystem::path(argument).wstring();
+        if (line.empty()) wide = std::filesystem::path(argument).make_preferred().wstring();
+        line += (line.empty() ? L"" : L" ") + Quoted(wide);
     }
-    run.out = ReadTextFile(out);
-    run.err = ReadTextFile(err);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = Inheritable("NUL", GENERIC_READ, OPEN_EXISTING);
+    startup.hStdOutput = Inheritable(out_, GENERIC_WRITE, CREATE_ALWAYS);
+    startup.hStdError = Inheritable(err_, GENERIC_WRITE, CREATE_ALWAYS);
+    PROCESS_INFORMATION info{};
+    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                       &info)) {
+        CloseHandle(info.hThread);
+        process_ = info.hProcess;
+    }
+    for (HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError})
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+}
+
+int DevServerChild::Wait(std::chrono::milliseconds timeout) {
+    if (process_ == nullptr) return -1;
+    if (WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
+        Kill();
+        return -1;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process_, &code);
+    CloseHandle(process_);
+    process_ = nullptr;
+    return static_cast<int>(code);
+}
+
+void DevServerChild::Kill() {
+    if (process_ == nullptr) return;
+    TerminateProcess(process_, 1);
+    WaitForSingleObject(process_, INFINITE);
+    CloseHandle(process_);
+    process_ = nullptr;
+}
+
+#else
+
+DevServerChild::DevServerChild(const std::vector<std::string>& arguments,
+                               const std::filesystem::path& scratch)
+    : out_(scratch / "devserver.out"), err_(scratch / "devserver.err") {
+    std::vector<std::string> argv = CommandLine(arguments);
+    std::vector<char*> raw;
+    for (auto& argument : argv) raw.push_back(argument.data());
+    raw.push_back(nullptr);
+    std::string outPath = out_.string();
+    std::string errPath = err_.string();
+    pid_ = fork();
+    if (pid_ == 0) {
+        dup2(open("/dev/null", O_RDONLY), 0);
+        dup2(open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+        dup2(open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+        execv(raw[0], raw.data());
+        _exit(127);
+    }
+}
+
+int DevServerChild::Wait(std::chrono::milliseconds timeout) {
+    if (pid_ <= 0) return -1;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    do {
+        int status = 0;
+        if (waitpid(pid_, &status, WNOHANG) == pid_) {
+            pid_ = -1;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    } while (std::chrono::steady_clock::now() < deadline);
+    Kill();
+    return -1;
+}
+
+void DevServerChild::Kill() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+}
+
+#endif
+
+DevServerChild::~DevServerChild() {
+    Kill();
+}
+
+int DevServerChild::WaitForRconPort() {
+    static const std::regex listening(R"(rcon: listening on [^ ]*:(\d+))");
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        std::smatch match;
+        std::string err = Err();
+        if (std::regex_search(err, match, listening)) return std::stoi(match[1]);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return 0;
+}
+
+DevServerRun RunDevServerScript(const std::filesystem::path& folder, const std::string& script,
+                                std::vector<std::string> options) {
+    WriteTextFile(folder / "script.txt", script);
+    options.insert(options.begin(),
+                   {"--plugin-dir", folder.string(), "--script", (folder / "script.txt").string()});
+    DevServerChild process(options, folder);
+    DevServerRun run;
+    run.exitCode = process.Wait(std::chrono::seconds(60));
+    run.out = process.Out();
+    run.err = process.Err();
     return run;
 }
 
@@ -56,37 +196,6 @@ std::vector<std::string> Lines(const std::string& text) {
         lines.push_back(line);
     }
     return lines;
-}
-
-DevServerChild::DevServerChild(const std::vector<std::string>& arguments,
-                               const std::filesystem::path& scratch)
-    : err_(scratch / "devserver-child.err"),
-      process_(std::make_unique<ChildProcess>(CommandLine(arguments),
-                                              scratch / "devserver-child.out", err_)) {}
-
-DevServerChild::~DevServerChild() = default;
-
-int DevServerChild::WaitForRconPort() {
-    static const std::regex listening(R"(rcon: listening on [^ ]*:(\d+))");
-    for (int attempt = 0; attempt < 200 && process_->Started(); ++attempt) {
-        std::smatch match;
-        std::string err = Err();
-        if (std::regex_search(err, match, listening)) return std::stoi(match[1]);
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return 0;
-}
-
-int DevServerChild::Wait() {
-    return process_->Wait(kExitWait);
-}
-
-int DevServerChild::Stop() {
-    return process_->RequestStop() ? Wait() : -1;
-}
-
-std::string DevServerChild::Err() const {
-    return ReadTextFile(err_);
 }
 
 nlohmann::json FindStateItem(const nlohmann::json& state, int actor, const std::string& id) {

@@ -1,13 +1,11 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include <nlohmann/json.hpp>
-
-#include "devserver/ChildProcess.h"
 
 namespace txltest {
 
@@ -17,18 +15,22 @@ struct DevServerRun {
     std::string err;  // log lines and start-up errors
 };
 
-// Runs the built txl-devserver with `arguments`, standard input empty, capturing both output
-// streams through files in `scratch`.
-DevServerRun RunDevServerProcess(const std::vector<std::string>& arguments,
-                                 const std::filesystem::path& scratch);
+// Writes `script` into `folder`, then runs the built txl-devserver on it and the plug-in there,
+// with `options` (which win over those two), standard input empty.
+DevServerRun RunDevServerScript(const std::filesystem::path& folder, const std::string& script,
+                                std::vector<std::string> options = {});
 
 std::string ReadTextFile(const std::filesystem::path& file);
 void WriteTextFile(const std::filesystem::path& file, const std::string& text);
 // The lines of `text`, without their line ends (LF or CRLF).
 std::vector<std::string> Lines(const std::string& text);
+inline bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
-// The built txl-devserver running in the background, standard input empty and standard error to
-// `scratch`/devserver-child.err, until stopped by a signal or by itself.
+// The built txl-devserver running in the background, standard input empty and its output
+// streams in `scratch`/devserver.out and .err, until it ends; killed if still running when this
+// goes.
 class DevServerChild {
   public:
     DevServerChild(const std::vector<std::string>& arguments, const std::filesystem::path& scratch);
@@ -38,15 +40,22 @@ class DevServerChild {
 
     // The RCON port from the listener's start-up line; 0 when it did not come within seconds.
     int WaitForRconPort();
-    // Waits (bounded) for the exit; the exit code, or -1.
-    int Wait();
-    // SIGTERM, then Wait(); -1 where there is no such signal.
-    int Stop();
-    std::string Err() const;
+    // The exit code once it has ended within `timeout`; -1 when it has not (it is then killed)
+    // or when a signal ended it.
+    int Wait(std::chrono::milliseconds timeout = std::chrono::seconds(5));
+    std::string Out() const { return ReadTextFile(out_); }
+    std::string Err() const { return ReadTextFile(err_); }
 
   private:
+    void Kill();
+
+    std::filesystem::path out_;
     std::filesystem::path err_;
-    std::unique_ptr<ChildProcess> process_;
+#if defined(_WIN32)
+    void* process_ = nullptr;
+#else
+    int pid_ = -1;
+#endif
 };
 
 // The item `id` ("A:B") of actor `actor` in a `state` reply, or null when there is none.

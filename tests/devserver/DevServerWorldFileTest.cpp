@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "GameSession.h"
 #include "PopulateWorld.h"
 #include "ReflectedProperty.h"
 #include "WorldFile.h"
 #include "WorldFileError.h"
+#include "devserver/DevServerProcess.h"
 #include "emugame/StandardClasses.h"
 #include "support/EmulatedServer.h"
 
@@ -34,8 +36,6 @@ TEST(DevServerWorldFile, ErrorsNameTheFileAndThePlace) {
          "class"},
         {R"({"actors": [{"class": "Strider_Character_BP_C", "teem": 1}]})",
          "w.json: actors[0]: unknown key 'teem'"},
-        {R"({"actors": [{"class": "Strider_Character_BP_C", "team": "x"}]})",
-         "w.json: actors[0].team: expected an integer"},
         {R"({"actors": [{"class": "Strider_Character_BP_C", "team": 4294967296}]})",
          "w.json: actors[0].team: must be -2147483648..2147483647"},
         {R"({"actors": [{"class": "Strider_Character_BP_C", "properties": {"SuccessRateCap": 1}}]})",
@@ -115,6 +115,28 @@ TEST(DevServerWorldFile, OwnClassesChainsAndValuesArrive) {
               "BlueprintSharing");
     // beginPlay false: the game was not told.
     EXPECT_TRUE(game.Log().Calls("BeginPlay").empty());
+}
+
+// The ```json blocks of the README's section on world files load as written.
+TEST(DevServerWorldFile, EveryReadmeExampleLoadsAsWritten) {
+    std::string readme = txltest::ReadTextFile(std::filesystem::path(TXL_SOURCE_DIR) / "README.md");
+    const auto start = readme.find("### World files");
+    const auto end = readme.find("\n### ", start + 1);
+    int examples = 0;
+    for (auto open = readme.find("```json\n", start); open < end;
+         open = readme.find("```json\n", open + 1), ++examples) {
+        std::string example = readme.substr(open + 8, readme.find("```", open + 8) - open - 8);
+        txltest::EmulatedServer server;
+        txltest::PluginFolder folder;
+        txl::devserver::GameSession session(server.Game(), folder.Path(), 1.0);
+        try {
+            auto plan = LoadWorld(nlohmann::json::parse(example), "README", server.Game());
+            txl::devserver::RestoreWorld(plan, session);
+        } catch (const std::exception& error) {
+            ADD_FAILURE() << error.what() << "\n" << example;
+        }
+    }
+    EXPECT_EQ(examples, 2);
 }
 
 }  // namespace
