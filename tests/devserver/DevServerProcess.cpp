@@ -58,11 +58,11 @@ HANDLE Inheritable(const std::filesystem::path& file, DWORD access, DWORD dispos
 
 #if defined(_WIN32)
 
-DevServerChild::DevServerChild(const std::vector<std::string>& arguments,
-                               const std::filesystem::path& scratch)
-    : out_(scratch / "devserver.out"), err_(scratch / "devserver.err") {
+ChildProcess::ChildProcess(const std::vector<std::string>& commandLine,
+                           const std::filesystem::path& out, const std::filesystem::path& err)
+    : out_(out), err_(err) {
     std::wstring line;
-    for (const std::string& argument : CommandLine(arguments)) {
+    for (const std::string& argument : commandLine) {
         std::wstring wide = std::filesystem::path(argument).wstring();
         if (line.empty()) wide = std::filesystem::path(argument).make_preferred().wstring();
         line += (line.empty() ? L"" : L" ") + Quoted(wide);
@@ -83,7 +83,7 @@ DevServerChild::DevServerChild(const std::vector<std::string>& arguments,
         if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
 }
 
-int DevServerChild::Wait(std::chrono::milliseconds timeout) {
+int ChildProcess::Wait(std::chrono::milliseconds timeout) {
     if (process_ == nullptr) return -1;
     if (WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
         Kill();
@@ -96,7 +96,7 @@ int DevServerChild::Wait(std::chrono::milliseconds timeout) {
     return static_cast<int>(code);
 }
 
-void DevServerChild::Kill() {
+void ChildProcess::Kill() {
     if (process_ == nullptr) return;
     TerminateProcess(process_, 1);
     WaitForSingleObject(process_, INFINITE);
@@ -106,10 +106,10 @@ void DevServerChild::Kill() {
 
 #else
 
-DevServerChild::DevServerChild(const std::vector<std::string>& arguments,
-                               const std::filesystem::path& scratch)
-    : out_(scratch / "devserver.out"), err_(scratch / "devserver.err") {
-    std::vector<std::string> argv = CommandLine(arguments);
+ChildProcess::ChildProcess(const std::vector<std::string>& commandLine,
+                           const std::filesystem::path& out, const std::filesystem::path& err)
+    : out_(out), err_(err) {
+    std::vector<std::string> argv = commandLine;
     std::vector<char*> raw;
     for (auto& argument : argv) raw.push_back(argument.data());
     raw.push_back(nullptr);
@@ -125,7 +125,7 @@ DevServerChild::DevServerChild(const std::vector<std::string>& arguments,
     }
 }
 
-int DevServerChild::Wait(std::chrono::milliseconds timeout) {
+int ChildProcess::Wait(std::chrono::milliseconds timeout) {
     if (pid_ <= 0) return -1;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     do {
@@ -140,7 +140,7 @@ int DevServerChild::Wait(std::chrono::milliseconds timeout) {
     return -1;
 }
 
-void DevServerChild::Kill() {
+void ChildProcess::Kill() {
     if (pid_ <= 0) return;
     kill(pid_, SIGKILL);
     waitpid(pid_, nullptr, 0);
@@ -149,9 +149,13 @@ void DevServerChild::Kill() {
 
 #endif
 
-DevServerChild::~DevServerChild() {
+ChildProcess::~ChildProcess() {
     Kill();
 }
+
+DevServerChild::DevServerChild(const std::vector<std::string>& arguments,
+                               const std::filesystem::path& scratch)
+    : ChildProcess(CommandLine(arguments), scratch / "devserver.out", scratch / "devserver.err") {}
 
 int DevServerChild::WaitForRconPort() {
     static const std::regex listening(R"(rcon: listening on [^ ]*:(\d+))");

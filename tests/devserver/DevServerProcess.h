@@ -7,6 +7,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "support/CapturingSink.h"
+
 namespace txltest {
 
 struct DevServerRun {
@@ -24,22 +26,17 @@ std::string ReadTextFile(const std::filesystem::path& file);
 void WriteTextFile(const std::filesystem::path& file, const std::string& text);
 // The lines of `text`, without their line ends (LF or CRLF).
 std::vector<std::string> Lines(const std::string& text);
-inline bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
 
-// The built txl-devserver running in the background, standard input empty and its output
-// streams in `scratch`/devserver.out and .err, until it ends; killed if still running when this
-// goes.
-class DevServerChild {
+// A program running in the background, standard input empty and its output streams in files,
+// until it ends; killed if still running when this goes.
+class ChildProcess {
   public:
-    DevServerChild(const std::vector<std::string>& arguments, const std::filesystem::path& scratch);
-    ~DevServerChild();
-    DevServerChild(const DevServerChild&) = delete;
-    DevServerChild& operator=(const DevServerChild&) = delete;
+    ChildProcess(const std::vector<std::string>& commandLine, const std::filesystem::path& out,
+                 const std::filesystem::path& err);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
 
-    // The RCON port from the listener's start-up line; 0 when it did not come within seconds.
-    int WaitForRconPort();
     // The exit code once it has ended within `timeout`; -1 when it has not (it is then killed)
     // or when a signal ended it.
     int Wait(std::chrono::milliseconds timeout = std::chrono::seconds(5));
@@ -56,6 +53,15 @@ class DevServerChild {
 #else
     int pid_ = -1;
 #endif
+};
+
+// The built txl-devserver with `arguments`, its output in `scratch`/devserver.out and .err.
+class DevServerChild : public ChildProcess {
+  public:
+    DevServerChild(const std::vector<std::string>& arguments, const std::filesystem::path& scratch);
+
+    // The RCON port from the listener's start-up line; 0 when it did not come within seconds.
+    int WaitForRconPort();
 };
 
 // The item `id` ("A:B") of actor `actor` in a `state` reply, or null when there is none.
