@@ -25,7 +25,6 @@ UPrimalItem* Plugin(emu::Item* item) {
 class CraftCounterTest : public ::testing::Test {
   protected:
     void SetUp() override { txltest::ResetPluginSettings(); }
-    std::vector<std::string> InfoLines() { return world.Server().Logs().Messages("info"); }
 
     txltest::CraftingWorld world;
 };
@@ -41,7 +40,7 @@ TEST_F(CraftCounterTest, AttachesTheClassLimitOnceInAProcessorInventory) {
     EXPECT_EQ(CustomDescription(bolt), L"A bolt." + CounterLine(10, 10));
     EXPECT_FALSE(emu::ItemFlag(*bolt, emu::kHideCustomDescriptionBit));
     EXPECT_TRUE(emu::ItemFlag(*bolt, emu::kForceAllowCustomItemDescriptionBit));
-    EXPECT_EQ(InfoLines(),
+    EXPECT_EQ(world.InfoLines(),
               std::vector<std::string>{"TXL counter attached: " + Key(bolt) + " 0/10"});
 
     // Unchanged: nothing written, no buffer gained or lost, no second record.
@@ -49,7 +48,7 @@ TEST_F(CraftCounterTest, AttachesTheClassLimitOnceInAProcessorInventory) {
     EXPECT_FALSE(txl::RefreshBlueprintCounter(Plugin(bolt)));
     EXPECT_EQ(emu::LiveAllocations(), live);
     EXPECT_EQ(txltest::CustomEntryCount(bolt), 1);
-    EXPECT_EQ(InfoLines().size(), 1u);
+    EXPECT_EQ(world.InfoLines().size(), 1u);
 
     // A hidden description is shown again even when its text is right.
     emu::SetItemFlag(*bolt, emu::kHideCustomDescriptionBit, true);

@@ -33,7 +33,8 @@ TEST(CraftingScenario, TypicalRoadCountsClampsAndRetainsTheExhaustedBlueprint) {
     EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 0.0f}));
     EXPECT_EQ(bolt->CustomItemID, 9);
     EXPECT_EQ(CustomDescription(bolt), CounterLine(10, 10));
-    EXPECT_EQ(s.CounterLines(), std::vector<std::string>{"TXL counter attached: " + key + " 0/10"});
+    EXPECT_EQ(s.world.InfoLines("TXL "),
+              std::vector<std::string>{"TXL counter attached: " + key + " 0/10"});
 
     // Each craft counts once, although the game's own count recorded it as well.
     s.Craft(bolt, 7);
@@ -41,7 +42,7 @@ TEST(CraftingScenario, TypicalRoadCountsClampsAndRetainsTheExhaustedBlueprint) {
     EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 7.0f}));
     EXPECT_EQ(bolt->CustomItemID, 2);
     EXPECT_EQ(CustomDescription(bolt), CounterLine(3, 10));
-    EXPECT_EQ(s.ProcessorItemCount(), 1 + s.Products());
+    EXPECT_EQ(s.ProcessorItemCount(), 1 + s.world.Products());
 
     s.Craft(bolt, 2);
     EXPECT_EQ(s.Maximum(bolt), 1);
@@ -59,7 +60,7 @@ TEST(CraftingScenario, TypicalRoadCountsClampsAndRetainsTheExhaustedBlueprint) {
     expected.insert(expected.begin(), "TXL counter attached: " + key + " 0/10");
     expected.push_back("TXL retained exhausted blueprint " + key);
     expected.push_back("TXL craft completed: source " + key + " 10/10");
-    EXPECT_EQ(s.CounterLines(), expected);
+    EXPECT_EQ(s.world.InfoLines("TXL "), expected);
 
     // From now on every craft is stopped before the game starts it.
     s.Craft(bolt);
@@ -72,7 +73,7 @@ TEST(CraftingScenario, TypicalRoadCountsClampsAndRetainsTheExhaustedBlueprint) {
     bolt->CraftQueue = 1;
     EXPECT_EQ(emu::calls::FinishCraftingBlueprint(bolt), 0);
     EXPECT_EQ(s.JournalCount("StopCraftingRepairing"), 2u);
-    EXPECT_EQ(s.ProcessorItemCount(), 1 + s.Products());
+    EXPECT_EQ(s.ProcessorItemCount(), 1 + s.world.Products());
     EXPECT_TRUE(s.Errors().empty());
     EXPECT_TRUE(s.ReleasedEverything());
 }
@@ -86,14 +87,14 @@ TEST(CraftingScenario, ExhaustedBlueprintIsLeftToTheGameToDestroy) {
     s.Game().Advance(20000);
 
     EXPECT_FALSE(s.InProcessorInventory(bolt));
-    EXPECT_EQ(s.ProcessorItemCount(), s.Products());
+    EXPECT_EQ(s.ProcessorItemCount(), s.world.Products());
     auto removals = s.Game().Log().Calls("RemoveItem");
     ASSERT_EQ(removals.size(), 1u);
     EXPECT_EQ(removals[0].arguments, key + ",false,false,true,false");
     // The last craft is not counted: its source is gone.
     auto expected = Completed(key, 1, 9, 10);
     expected.insert(expected.begin(), "TXL counter attached: " + key + " 0/10");
-    EXPECT_EQ(s.CounterLines(), expected);
+    EXPECT_EQ(s.world.InfoLines("TXL "), expected);
     EXPECT_TRUE(s.ReleasedEverything());
 }
 
@@ -246,7 +247,7 @@ TEST(CraftingFaults, RetentionFailureLetsTheGameRemoveTheBlueprint) {
     ClearFaults();
     EXPECT_EQ(s.Errors(), std::vector<std::string>{HostFailure("UPrimalItem.OwnerInventory")});
     EXPECT_FALSE(s.InProcessorInventory(bolt));
-    EXPECT_EQ(s.ProcessorItemCount(), s.Products());
+    EXPECT_EQ(s.ProcessorItemCount(), s.world.Products());
     EXPECT_TRUE(s.ReleasedEverything());
 }
 

@@ -24,9 +24,18 @@ class CraftingWorld {
     emu::Item* GiveBlueprint(emu::Class* itemClass, emu::InventoryComponent* inventory,
                              std::uint32_t id1 = 0, std::uint32_t id2 = 0);
     emu::Item* GiveBolt() { return GiveBlueprint(classes_.limitedBlueprint, ProcessorInventory()); }
+    // A bolt with a counter record of `used` crafts and the game's own count in step.
+    emu::Item* CountedBolt(int used, std::uint32_t id1 = 0, std::uint32_t id2 = 0);
     emu::ItemContainer* SpawnBox() { return Game().SpawnContainer(classes_.storage); }
     // Moves an item between inventories as the game does when a player drags it.
     void MoveItem(emu::Item* item, emu::InventoryComponent* to);
+    // The game's queue limit for an item in the processor's inventory.
+    int Maximum(emu::Item* item);
+    bool InProcessorInventory(const emu::Item* item);
+    // Info lines starting with `prefix`.
+    std::vector<std::string> InfoLines(const std::string& prefix = "");
+    // Finished crafts whose roll gave a product.
+    int Products();
 
     // Engine buffers live at the start of the test; compare with LiveAllocations() after
     // Game().Reset().
