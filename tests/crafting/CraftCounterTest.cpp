@@ -17,6 +17,7 @@ using txltest::CounterFloats;
 using txltest::CounterLine;
 using txltest::CustomDescription;
 using txltest::Key;
+using txltest::Record;
 
 UPrimalItem* Plugin(emu::Item* item) {
     return reinterpret_cast<UPrimalItem*>(item);
@@ -35,7 +36,7 @@ TEST_F(CraftCounterTest, AttachesTheClassLimitOnceInAProcessorInventory) {
     bolt->ItemDescription = emu::MakeString(L"A bolt.");
 
     EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(bolt)));
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 0.0f}));
+    EXPECT_EQ(CounterFloats(bolt), Record(0));
     EXPECT_EQ(bolt->CustomItemID, 9);
     EXPECT_EQ(CustomDescription(bolt), L"A bolt." + CounterLine(10, 10));
     EXPECT_FALSE(emu::ItemFlag(*bolt, emu::kHideCustomDescriptionBit));
@@ -97,12 +98,12 @@ TEST_F(CraftCounterTest, AdoptsBlueprintsWithTheirCountCutToTheMaximum) {
     txl::State().AdoptionCounts[Key(bolt)] = 30;  // above the class's 10
 
     EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(lantern)));
-    EXPECT_EQ(CounterFloats(lantern), (std::vector<float>{1.0f, 50.0f, 3.0f}));
+    EXPECT_EQ(CounterFloats(lantern), Record(3, 50));
     EXPECT_EQ(lantern->CustomItemID, 46);
     EXPECT_EQ(CustomDescription(lantern), CounterLine(47, 50));
 
     EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(bolt)));
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 10.0f}));
+    EXPECT_EQ(CounterFloats(bolt), Record(10));
     EXPECT_EQ(bolt->CustomItemID, -1);
     EXPECT_EQ(CustomDescription(bolt), CounterLine(0, 10) + L" - Craft limit reached");
     EXPECT_TRUE(txl::IsBlueprintExhausted(Plugin(bolt)));
@@ -111,7 +112,7 @@ TEST_F(CraftCounterTest, AdoptsBlueprintsWithTheirCountCutToTheMaximum) {
     txl::State().MaxCrafts = 4;
     emu::Item* capped = world.GiveBolt();
     EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(capped)));
-    EXPECT_EQ(CounterFloats(capped), (std::vector<float>{1.0f, 4.0f, 0.0f}));
+    EXPECT_EQ(CounterFloats(capped), Record(0, 4));
 }
 
 TEST_F(CraftCounterTest, NativeCountAndRecordSettleOnTheMoreUsedOne) {
@@ -130,11 +131,10 @@ TEST_F(CraftCounterTest, NativeCountAndRecordSettleOnTheMoreUsedOne) {
     };
     for (const Case& c : cases) {
         emu::Item* bolt = world.GiveBolt();
-        txltest::SetCounterFloats(bolt, {1.0f, 10.0f, c.used});
+        txltest::SetCounterFloats(bolt, Record(c.used));
         bolt->CustomItemID = c.nativeId;
         txl::RefreshBlueprintCounter(Plugin(bolt));
-        EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, c.expectedUsed}))
-            << c.nativeId;
+        EXPECT_EQ(CounterFloats(bolt), Record(c.expectedUsed)) << c.nativeId;
         EXPECT_EQ(bolt->CustomItemID, c.expectedId) << c.nativeId;
     }
 }
@@ -224,7 +224,7 @@ TEST_F(CraftCounterTest, ReplacesOldCounterLinesAndKeepsTheUsersText) {
 TEST_F(CraftCounterTest, InventoryRefreshAnnouncesOnlyChangedItems) {
     txl::State().Config.ExhaustedCounterText = "";
     emu::Item* bolt = world.GiveBolt();
-    txltest::SetCounterFloats(bolt, {1.0f, 10.0f, 10.0f});
+    txltest::SetCounterFloats(bolt, Record(10));
     txl::RefreshBlueprintCounter(Plugin(bolt));
     EXPECT_EQ(CustomDescription(bolt), CounterLine(0, 10));
     world.GiveBlueprint(world.Classes().unlimitedBlueprint, world.ProcessorInventory());
@@ -267,7 +267,7 @@ TEST_F(GameReentry, RefreshReenteredThroughAGameCallChangesNothing) {
     emu::Item* bolt = world.GiveBolt();
     EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(bolt)));
     EXPECT_EQ(gNestedResults, std::vector<bool>{false});
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 0.0f}));
+    EXPECT_EQ(CounterFloats(bolt), Record(0));
     EXPECT_EQ(bolt->CustomItemID, 9);
     EXPECT_EQ(txltest::CustomDescription(bolt), txltest::CounterLine(10, 10));
 
@@ -279,7 +279,7 @@ TEST_F(GameReentry, RefreshReenteredThroughAGameCallChangesNothing) {
     gNestedResults.clear();
     EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(copy)));
     EXPECT_EQ(gNestedResults, std::vector<bool>{false});
-    EXPECT_EQ(CounterFloats(copy), (std::vector<float>{1.0f, 10.0f, 0.0f}));
+    EXPECT_EQ(CounterFloats(copy), Record(0));
 }
 
 using NameToStringFn = void(const FName*, FString*);
@@ -303,7 +303,7 @@ TEST_F(GameReentry, CustomDataWalkSurvivesTheArrayMoving) {
     FCustomItemData other{};
     other.CustomDataName = world.Game().MakeName("SomethingElse");
     emu::ArrayAppend(bolt->CustomItemDatas, other);
-    txltest::SetCounterFloats(bolt, {1.0f, 10.0f, 2.0f});
+    txltest::SetCounterFloats(bolt, Record(2));
     FunctionOverride override("FName.ToString(FString&)", &ToStringAndGrow);
     gToString = &override;
 

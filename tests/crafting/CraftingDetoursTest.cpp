@@ -17,6 +17,7 @@
 namespace {
 
 using txltest::CounterFloats;
+using txltest::Record;
 
 constexpr const char* kFinishCrafting = "UPrimalItem.FinishCraftingBlueprint()";
 constexpr const char* kMaximumCrafting =
@@ -55,7 +56,7 @@ TEST_F(CraftingDetoursTest, QueueableCraftsAreClampedToWhatIsLeft) {
     emu::Item* fresh = world.GiveBolt();
     gAnswer = 50;
     EXPECT_EQ(world.Maximum(fresh), 10);
-    EXPECT_EQ(CounterFloats(fresh), (std::vector<float>{1.0f, 10.0f, 0.0f}));
+    EXPECT_EQ(CounterFloats(fresh), Record(0));
 
     emu::Item* bolt = world.CountedBolt(7);
     bolt->CraftQueue = 2;
@@ -106,7 +107,7 @@ TEST_F(CraftingDetoursTest, TheCraftNeverLowersTheUsedCount) {
     bolt->CraftQueue = 1;
     gRaisedUsed = 8.0f;
     EXPECT_EQ(emu::calls::FinishCraftingBlueprint(bolt), 1);
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 8.0f}));
+    EXPECT_EQ(CounterFloats(bolt), Record(8));
 }
 
 emu::Item* gShortened = nullptr;
@@ -162,12 +163,12 @@ TEST_F(CraftingDetoursTest, GamesResultIsReturnedWholeAndZeroCountsNothing) {
     bolt->CraftQueue = 1;
     gResult = 0x80010002U;
     EXPECT_EQ(static_cast<unsigned>(emu::calls::FinishCraftingBlueprint(bolt)), 0x80010002U);
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 4.0f}));
+    EXPECT_EQ(CounterFloats(bolt), Record(4));
 
     // Nothing queued: the game finishes nothing and nothing is counted or logged.
     auto lines = world.Server().Logs().Messages("info").size();
     EXPECT_EQ(emu::calls::FinishCraftingBlueprint(bolt), 0);
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 4.0f}));
+    EXPECT_EQ(CounterFloats(bolt), Record(4));
     EXPECT_EQ(world.Server().Logs().Messages("info").size(), lines);
 }
 

@@ -15,6 +15,7 @@ using txltest::CounterLine;
 using txltest::CraftingScenario;
 using txltest::CustomDescription;
 using txltest::Key;
+using txltest::Record;
 
 std::vector<std::string> Completed(const std::string& key, int from, int to, int maximum) {
     std::vector<std::string> lines;
@@ -30,7 +31,7 @@ TEST(CraftingScenario, TypicalRoadCountsClampsAndRetainsTheExhaustedBlueprint) {
     emu::Item* bolt = s.world.GiveBolt();
     const std::string key = Key(bolt);
     s.BeginPlay();
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 0.0f}));
+    EXPECT_EQ(CounterFloats(bolt), Record(0));
     EXPECT_EQ(bolt->CustomItemID, 9);
     EXPECT_EQ(CustomDescription(bolt), CounterLine(10, 10));
     EXPECT_EQ(s.world.InfoLines("TXL "),
@@ -39,7 +40,7 @@ TEST(CraftingScenario, TypicalRoadCountsClampsAndRetainsTheExhaustedBlueprint) {
     // Each craft counts once, although the game's own count recorded it as well.
     s.Craft(bolt, 7);
     s.Game().Advance(14000);
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 7.0f}));
+    EXPECT_EQ(CounterFloats(bolt), Record(7));
     EXPECT_EQ(bolt->CustomItemID, 2);
     EXPECT_EQ(CustomDescription(bolt), CounterLine(3, 10));
     EXPECT_EQ(s.ProcessorItemCount(), 1 + s.world.Products());
@@ -52,7 +53,7 @@ TEST(CraftingScenario, TypicalRoadCountsClampsAndRetainsTheExhaustedBlueprint) {
     s.Game().Advance(2000);
 
     ASSERT_TRUE(s.InProcessorInventory(bolt));
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 10.0f}));
+    EXPECT_EQ(CounterFloats(bolt), Record(10));
     EXPECT_EQ(bolt->CustomItemID, -1);
     EXPECT_EQ(CustomDescription(bolt), CounterLine(0, 10) + L" - Craft limit reached");
     EXPECT_EQ(s.JournalCount("RemoveItem"), 0u);
@@ -114,7 +115,7 @@ TEST(CraftingScenario, FailedCounterUpdateIsLoggedAndTheGamesCallGoesOn) {
 
     // Neither the refresh flag nor the switch was left behind.
     emu::calls::UpdatedItem(bolt, false, false);
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 0.0f}));
+    EXPECT_EQ(CounterFloats(bolt), Record(0));
     EXPECT_EQ(s.Errors().size(), 1u);
     EXPECT_TRUE(s.ReleasedEverything());
 }
@@ -201,7 +202,7 @@ TEST(CraftingFaults, CraftCompletionFailuresKeepTheGamesResult) {
     EXPECT_EQ(s.Errors(),
               std::vector<std::string>{HostFailure("FWeakObjectPtr.operator=(UObject*)")});
     EXPECT_EQ(s.JournalCount("FinishCraftingBlueprint"), 1u);
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 1.0f}));
+    EXPECT_EQ(CounterFloats(bolt), Record(1));
 
     // After it: the craft is counted up to the failure and the result stands.
     s.Craft(bolt);
@@ -209,11 +210,11 @@ TEST(CraftingFaults, CraftCompletionFailuresKeepTheGamesResult) {
     EXPECT_EQ(emu::calls::FinishCraftingBlueprint(bolt), 1);
     ClearFaults();
     EXPECT_EQ(s.Errors().back(), HostFailure("UPrimalItem.UpdatedItem(bool,bool)"));
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 2.0f}));
+    EXPECT_EQ(CounterFloats(bolt), Record(2));
 
     s.Craft(bolt);
     s.Game().Advance(2000);
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 3.0f}));
+    EXPECT_EQ(CounterFloats(bolt), Record(3));
     EXPECT_EQ(s.Errors().size(), 2u);
     EXPECT_TRUE(s.ReleasedEverything());
 }
@@ -270,7 +271,7 @@ TEST(CraftingFaults, GamesOwnFailuresPassThrough) {
 
     // Still counting.
     s.Game().Advance(2000);
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 1.0f}));
+    EXPECT_EQ(CounterFloats(bolt), Record(1));
     EXPECT_TRUE(s.ReleasedEverything());
 }
 

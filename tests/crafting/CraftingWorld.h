@@ -52,6 +52,10 @@ class CraftingWorld {
 void ResetPluginSettings();
 
 std::string Key(const emu::Item* item);
+// A valid counter record of `used` crafts out of `maximum`.
+inline std::vector<float> Record(float used, float maximum = 10.0f) {
+    return {1.0f, maximum, used};
+}
 // The floats of the counter record, or none when the item has no record.
 std::vector<float> CounterFloats(const emu::Item* item);
 // Puts a record of any shape into an item, as an earlier version or a broken save might.

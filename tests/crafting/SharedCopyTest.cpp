@@ -18,6 +18,7 @@ namespace {
 using txltest::CounterFloats;
 using txltest::CounterLine;
 using txltest::CustomDescription;
+using txltest::Record;
 
 UPrimalItem* Plugin(emu::Item* item) {
     return reinterpret_cast<UPrimalItem*>(item);
@@ -102,7 +103,7 @@ TEST_F(SharedCopyTest, CopyMirrorsItsSourceEveryTime) {
     EXPECT_EQ(txl::ResolveSourceBlueprint(Plugin(copy)), Plugin(source));
     EXPECT_EQ(txl::ResolveSourceBlueprint(Plugin(source)), Plugin(source));
     EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(copy)));
-    EXPECT_EQ(CounterFloats(copy), (std::vector<float>{1.0f, 10.0f, 4.0f}));
+    EXPECT_EQ(CounterFloats(copy), Record(4));
     EXPECT_EQ(copy->CustomItemID, 5);
     EXPECT_EQ(CustomDescription(copy), CounterLine(6, 10));
     EXPECT_TRUE(emu::ItemFlag(*copy, emu::kForceAllowCustomItemDescriptionBit));
@@ -117,7 +118,7 @@ TEST_F(SharedCopyTest, CopyMirrorsItsSourceEveryTime) {
     // More crafts left by the game's count than by the record give nothing back.
     copy->CustomItemID = source->CustomItemID = 9;
     txl::RefreshBlueprintCounter(Plugin(copy));
-    EXPECT_EQ(CounterFloats(source), (std::vector<float>{1.0f, 10.0f, 4.0f}));
+    EXPECT_EQ(CounterFloats(source), Record(4));
 }
 
 TEST_F(SharedCopyTest, CopiesWithoutASourceAreNeverCraftedFrom) {
@@ -232,11 +233,11 @@ TEST_F(SharedCopyTest, CopiesOfCopiesCountAgainstTheRoot) {
         EXPECT_EQ(world.Maximum(copy), 7);
         // After each craft the copy is mirrored again and announced after the root.
         Craft(copy, 1);
-        EXPECT_EQ(CounterFloats(copy), (std::vector<float>{1.0f, 10.0f, 4.0f}));
+        EXPECT_EQ(CounterFloats(copy), Record(4));
         EXPECT_EQ(copy->CustomItemID, 5);
         EXPECT_EQ(Game().Log().Calls("UpdatedItem").back().target, copy);
         EXPECT_EQ(Craft(copy, 10, 3), 7);
-        EXPECT_EQ(CounterFloats(root), (std::vector<float>{1.0f, 10.0f, 10.0f}));
+        EXPECT_EQ(CounterFloats(root), Record(10));
     }
 }
 
@@ -292,7 +293,7 @@ TEST_F(SharedCopyTest, CraftsFromACopyWhileTheSwitchWasOffAreKept) {
     Craft(second, 6);
     txl::State().EnforcementEnabled = true;
     EXPECT_EQ(world.Maximum(second), 0);
-    EXPECT_EQ(CounterFloats(root), (std::vector<float>{1.0f, 10.0f, 10.0f}));
+    EXPECT_EQ(CounterFloats(root), Record(10));
 
     // A copy without an earlier record of this root is not trusted: its game count says nothing.
     emu::Item* other = CountedRootInBox(box, 3);
