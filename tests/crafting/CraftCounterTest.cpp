@@ -18,6 +18,7 @@ using txltest::CounterLine;
 using txltest::CustomDescription;
 using txltest::Key;
 using txltest::Record;
+using txltest::Written;
 
 UPrimalItem* Plugin(emu::Item* item) {
     return reinterpret_cast<UPrimalItem*>(item);
@@ -36,9 +37,7 @@ TEST_F(CraftCounterTest, AttachesTheClassLimitOnceInAProcessorInventory) {
     bolt->ItemDescription = emu::MakeString(L"A bolt.");
 
     EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(bolt)));
-    EXPECT_EQ(CounterFloats(bolt), Record(0));
-    EXPECT_EQ(bolt->CustomItemID, 9);
-    EXPECT_EQ(CustomDescription(bolt), L"A bolt." + CounterLine(10, 10));
+    EXPECT_EQ(Written(bolt), std::tuple(Record(0), 9, L"A bolt." + CounterLine(10, 10)));
     EXPECT_FALSE(emu::ItemFlag(*bolt, emu::kHideCustomDescriptionBit));
     EXPECT_TRUE(emu::ItemFlag(*bolt, emu::kForceAllowCustomItemDescriptionBit));
     EXPECT_EQ(world.InfoLines(),
@@ -98,14 +97,11 @@ TEST_F(CraftCounterTest, AdoptsBlueprintsWithTheirCountCutToTheMaximum) {
     txl::State().AdoptionCounts[Key(bolt)] = 30;  // above the class's 10
 
     EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(lantern)));
-    EXPECT_EQ(CounterFloats(lantern), Record(3, 50));
-    EXPECT_EQ(lantern->CustomItemID, 46);
-    EXPECT_EQ(CustomDescription(lantern), CounterLine(47, 50));
+    EXPECT_EQ(Written(lantern), std::tuple(Record(3, 50), 46, CounterLine(47, 50)));
 
     EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(bolt)));
-    EXPECT_EQ(CounterFloats(bolt), Record(10));
-    EXPECT_EQ(bolt->CustomItemID, -1);
-    EXPECT_EQ(CustomDescription(bolt), CounterLine(0, 10) + L" - Craft limit reached");
+    EXPECT_EQ(Written(bolt),
+              std::tuple(Record(10), -1, CounterLine(0, 10) + L" - Craft limit reached"));
     EXPECT_TRUE(txl::IsBlueprintExhausted(Plugin(bolt)));
 
     // A smaller configured maximum caps the class's own.
@@ -267,9 +263,7 @@ TEST_F(GameReentry, RefreshReenteredThroughAGameCallChangesNothing) {
     emu::Item* bolt = world.GiveBolt();
     EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(bolt)));
     EXPECT_EQ(gNestedResults, std::vector<bool>{false});
-    EXPECT_EQ(CounterFloats(bolt), Record(0));
-    EXPECT_EQ(bolt->CustomItemID, 9);
-    EXPECT_EQ(txltest::CustomDescription(bolt), txltest::CounterLine(10, 10));
+    EXPECT_EQ(Written(bolt), std::tuple(Record(0), 9, txltest::CounterLine(10, 10)));
 
     // A copy's mirror writes through the same call.
     emu::ItemContainer* box = world.SpawnBox();

@@ -25,7 +25,7 @@ emu::Item* CraftingWorld::GiveBlueprint(emu::Class* itemClass, emu::InventoryCom
 }
 
 emu::Item* CraftingWorld::CountedBolt(int used, std::uint32_t id1, std::uint32_t id2) {
-    emu::Item* bolt = GiveBlueprint(classes_.limitedBlueprint, ProcessorInventory(), id1, id2);
+    emu::Item* bolt = GiveBolt(id1, id2);
     SetCounterFloats(bolt, {1.0f, 10.0f, static_cast<float>(used)});
     bolt->CustomItemID = 10 - used - 1;
     return bolt;

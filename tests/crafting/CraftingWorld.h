@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "emugame/StandardClasses.h"
@@ -23,7 +24,9 @@ class CraftingWorld {
 
     emu::Item* GiveBlueprint(emu::Class* itemClass, emu::InventoryComponent* inventory,
                              std::uint32_t id1 = 0, std::uint32_t id2 = 0);
-    emu::Item* GiveBolt() { return GiveBlueprint(classes_.limitedBlueprint, ProcessorInventory()); }
+    emu::Item* GiveBolt(std::uint32_t id1 = 0, std::uint32_t id2 = 0) {
+        return GiveBlueprint(classes_.limitedBlueprint, ProcessorInventory(), id1, id2);
+    }
     // A bolt with a counter record of `used` crafts and the game's own count in step.
     emu::Item* CountedBolt(int used, std::uint32_t id1 = 0, std::uint32_t id2 = 0);
     emu::ItemContainer* SpawnBox() { return Game().SpawnContainer(classes_.storage); }
@@ -64,5 +67,9 @@ std::wstring CustomDescription(const emu::Item* item);
 void SetCustomDescription(emu::Item* item, const std::wstring& text);
 std::wstring CounterLine(int remaining, int maximum);
 int CustomEntryCount(const emu::Item* item);
+// What the plug-in keeps in an item: its record, the game's own count and the description.
+inline std::tuple<std::vector<float>, int32, std::wstring> Written(const emu::Item* item) {
+    return {CounterFloats(item), item->CustomItemID, CustomDescription(item)};
+}
 
 }  // namespace txltest

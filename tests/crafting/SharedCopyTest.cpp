@@ -19,6 +19,7 @@ using txltest::CounterFloats;
 using txltest::CounterLine;
 using txltest::CustomDescription;
 using txltest::Record;
+using txltest::Written;
 
 UPrimalItem* Plugin(emu::Item* item) {
     return reinterpret_cast<UPrimalItem*>(item);
@@ -103,9 +104,7 @@ TEST_F(SharedCopyTest, CopyMirrorsItsSourceEveryTime) {
     EXPECT_EQ(txl::ResolveSourceBlueprint(Plugin(copy)), Plugin(source));
     EXPECT_EQ(txl::ResolveSourceBlueprint(Plugin(source)), Plugin(source));
     EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(copy)));
-    EXPECT_EQ(CounterFloats(copy), Record(4));
-    EXPECT_EQ(copy->CustomItemID, 5);
-    EXPECT_EQ(CustomDescription(copy), CounterLine(6, 10));
+    EXPECT_EQ(Written(copy), std::tuple(Record(4), 5, CounterLine(6, 10)));
     EXPECT_TRUE(emu::ItemFlag(*copy, emu::kForceAllowCustomItemDescriptionBit));
     EXPECT_FALSE(emu::ItemFlag(*copy, emu::kHideCustomDescriptionBit));
     // A copy counts as changed every time, so the inventory refresh announces it again.
