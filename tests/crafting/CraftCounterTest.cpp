@@ -58,8 +58,7 @@ TEST_F(CraftCounterTest, AttachesTheClassLimitOnceInAProcessorInventory) {
 
 TEST_F(CraftCounterTest, AttachesNothingToBlueprintsThatDoNotQualify) {
     auto& classes = world.Classes();
-    emu::Item* lantern =
-        world.GiveBlueprint(classes.unlimitedBlueprint, world.ProcessorInventory());
+    emu::Item* lantern = world.GiveLantern();
     txltest::SetCustomDescription(lantern, L"mine");
     emu::Character* strider = world.Game().SpawnCreature(classes.creature, 60000);
     emu::Item* elsewhere =
@@ -89,9 +88,7 @@ TEST_F(CraftCounterTest, AttachesNothingToBlueprintsThatDoNotQualify) {
 }
 
 TEST_F(CraftCounterTest, AdoptsBlueprintsWithTheirCountCutToTheMaximum) {
-    auto& classes = world.Classes();
-    emu::Item* lantern =
-        world.GiveBlueprint(classes.unlimitedBlueprint, world.ProcessorInventory());
+    emu::Item* lantern = world.GiveLantern();
     emu::Item* bolt = world.GiveBolt();
     txl::State().AdoptionCounts[Key(lantern)] = 3;
     txl::State().AdoptionCounts[Key(bolt)] = 30;  // above the class's 10
@@ -113,7 +110,7 @@ TEST_F(CraftCounterTest, AdoptsBlueprintsWithTheirCountCutToTheMaximum) {
 
 TEST_F(CraftCounterTest, NativeCountAndRecordSettleOnTheMoreUsedOne) {
     struct Case {
-        float used;
+        int used;
         int32 nativeId;
         float expectedUsed;
         int32 expectedId;
@@ -126,8 +123,7 @@ TEST_F(CraftCounterTest, NativeCountAndRecordSettleOnTheMoreUsedOne) {
         {3, std::numeric_limits<int32>::max(), 3, 6},
     };
     for (const Case& c : cases) {
-        emu::Item* bolt = world.GiveBolt();
-        txltest::SetCounterFloats(bolt, Record(c.used));
+        emu::Item* bolt = world.CountedBolt(c.used);
         bolt->CustomItemID = c.nativeId;
         txl::RefreshBlueprintCounter(Plugin(bolt));
         EXPECT_EQ(CounterFloats(bolt), Record(c.expectedUsed)) << c.nativeId;
@@ -149,9 +145,7 @@ TEST_F(CraftCounterTest, FirstAttachKeepsWhatTheGameCounted) {
         {false, 1, 3, 3},    // the game keeps no count for a class without a limit
     };
     for (const Case& c : cases) {
-        emu::Item* item = world.GiveBlueprint(
-            c.limitedClass ? world.Classes().limitedBlueprint : world.Classes().unlimitedBlueprint,
-            world.ProcessorInventory());
+        emu::Item* item = c.limitedClass ? world.GiveBolt() : world.GiveLantern();
         item->CustomItemID = c.nativeId;
         if (c.adopted >= 0) txl::State().AdoptionCounts[Key(item)] = c.adopted;
         EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(item)));
@@ -223,7 +217,7 @@ TEST_F(CraftCounterTest, InventoryRefreshAnnouncesOnlyChangedItems) {
     txltest::SetCounterFloats(bolt, Record(10));
     txl::RefreshBlueprintCounter(Plugin(bolt));
     EXPECT_EQ(CustomDescription(bolt), CounterLine(0, 10));
-    world.GiveBlueprint(world.Classes().unlimitedBlueprint, world.ProcessorInventory());
+    world.GiveLantern();
     emu::ItemSpec resource;
     resource.itemClass = world.Classes().resource;
     world.Game().GiveItem(world.ProcessorInventory(), resource);

@@ -73,8 +73,7 @@ TEST_F(CraftingDetoursTest, QueueableCraftsAreClampedToWhatIsLeft) {
     EXPECT_EQ(world.Maximum(nearlyDone), 0);
 
     // No counter: the game's own answer.
-    emu::Item* lantern =
-        world.GiveBlueprint(world.Classes().unlimitedBlueprint, world.ProcessorInventory());
+    emu::Item* lantern = world.GiveLantern();
     gAnswer = -1;
     EXPECT_EQ(world.Maximum(lantern), -1);
 
@@ -312,8 +311,7 @@ TEST_F(CraftingDetoursTest, SwitchedOffTheGameCraftsAndRemovesASpentBlueprint) {
 
 TEST_F(CraftingDetoursTest, BlueprintWithoutCounterCraftsAsTheGameWants) {
     InstallPlugin();
-    emu::Item* lantern =
-        world.GiveBlueprint(world.Classes().unlimitedBlueprint, world.ProcessorInventory());
+    emu::Item* lantern = world.GiveLantern();
     emu::calls::CraftBlueprint(lantern, true);
     emu::calls::CraftBlueprint(lantern, true);
     EXPECT_EQ(lantern->CraftQueue, 2);

@@ -211,8 +211,7 @@ TEST(CraftingFaults, CraftCompletionFailuresKeepTheGamesResult) {
 
 TEST(CraftingFaults, QueueLimitFailuresAnswerWithTheGamesOwn) {
     CraftingScenario s(R"({"MaxCraftingsPerBlueprint": 4, "AdoptTestBlueprints": {"7:8": 2}})");
-    emu::Item* lantern = s.world.GiveBlueprint(s.world.Classes().unlimitedBlueprint,
-                                               s.world.ProcessorInventory(), 7, 8);
+    emu::Item* lantern = s.world.GiveLantern(7, 8);
     s.BeginPlay();
     EXPECT_EQ(s.Maximum(lantern), 2);
 

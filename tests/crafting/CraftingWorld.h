@@ -29,6 +29,10 @@ class CraftingWorld {
     }
     // A bolt with a counter record of `used` crafts and the game's own count in step.
     emu::Item* CountedBolt(int used, std::uint32_t id1 = 0, std::uint32_t id2 = 0);
+    // A blueprint of the class without a craft limit, in the processor.
+    emu::Item* GiveLantern(std::uint32_t id1 = 0, std::uint32_t id2 = 0) {
+        return GiveBlueprint(classes_.unlimitedBlueprint, ProcessorInventory(), id1, id2);
+    }
     emu::ItemContainer* SpawnBox() { return Game().SpawnContainer(classes_.storage); }
     // Moves an item between inventories as the game does when a player drags it.
     void MoveItem(emu::Item* item, emu::InventoryComponent* to);
