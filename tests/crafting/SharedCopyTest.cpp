@@ -232,8 +232,7 @@ TEST_F(SharedCopyTest, CopiesOfCopiesCountAgainstTheRoot) {
         EXPECT_EQ(world.Maximum(copy), 7);
         // After each craft the copy is mirrored again and announced after the root.
         Craft(copy, 1);
-        EXPECT_EQ(CounterFloats(copy), Record(4));
-        EXPECT_EQ(copy->CustomItemID, 5);
+        EXPECT_EQ(std::tuple(CounterFloats(copy), copy->CustomItemID), std::tuple(Record(4), 5));
         EXPECT_EQ(Game().Log().Calls("UpdatedItem").back().target, copy);
         EXPECT_EQ(Craft(copy, 10, 3), 7);
         EXPECT_EQ(CounterFloats(root), Record(10));
@@ -259,8 +258,7 @@ TEST_F(SharedCopyTest, CopyInAProcessorGivesItsSourceACounter) {
         }
         for (int i = 0; i < road.copies; ++i) Craft(ChainOf(root, box, 1), 5, 5);
         EXPECT_EQ(Finished(), road.allowed);
-        const auto allowed = static_cast<float>(road.allowed);
-        EXPECT_EQ(CounterFloats(root), (std::vector<float>{1.0f, allowed, allowed}));
+        EXPECT_EQ(CounterFloats(root), Record(road.allowed, road.allowed));
     }
 
     // A copy outside any processor gives its source nothing and leaves the copy alone.
