@@ -17,6 +17,8 @@ using txltest::CounterFloats;
 using txltest::CounterLine;
 using txltest::CustomDescription;
 using txltest::Key;
+using txltest::Record;
+using txltest::Written;
 
 UPrimalItem* Plugin(emu::Item* item) {
     return reinterpret_cast<UPrimalItem*>(item);
@@ -25,7 +27,6 @@ UPrimalItem* Plugin(emu::Item* item) {
 class CraftCounterTest : public ::testing::Test {
   protected:
     void SetUp() override { txltest::ResetPluginSettings(); }
-    std::vector<std::string> InfoLines() { return world.Server().Logs().Messages("info"); }
 
     txltest::CraftingWorld world;
 };
@@ -36,12 +37,10 @@ TEST_F(CraftCounterTest, AttachesTheClassLimitOnceInAProcessorInventory) {
     bolt->ItemDescription = emu::MakeString(L"A bolt.");
 
     EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(bolt)));
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 0.0f}));
-    EXPECT_EQ(bolt->CustomItemID, 9);
-    EXPECT_EQ(CustomDescription(bolt), L"A bolt." + CounterLine(10, 10));
+    EXPECT_EQ(Written(bolt), std::tuple(Record(0), 9, L"A bolt." + CounterLine(10, 10)));
     EXPECT_FALSE(emu::ItemFlag(*bolt, emu::kHideCustomDescriptionBit));
     EXPECT_TRUE(emu::ItemFlag(*bolt, emu::kForceAllowCustomItemDescriptionBit));
-    EXPECT_EQ(InfoLines(),
+    EXPECT_EQ(world.InfoLines(),
               std::vector<std::string>{"TXL counter attached: " + Key(bolt) + " 0/10"});
 
     // Unchanged: nothing written, no buffer gained or lost, no second record.
@@ -49,7 +48,7 @@ TEST_F(CraftCounterTest, AttachesTheClassLimitOnceInAProcessorInventory) {
     EXPECT_FALSE(txl::RefreshBlueprintCounter(Plugin(bolt)));
     EXPECT_EQ(emu::LiveAllocations(), live);
     EXPECT_EQ(txltest::CustomEntryCount(bolt), 1);
-    EXPECT_EQ(InfoLines().size(), 1u);
+    EXPECT_EQ(world.InfoLines().size(), 1u);
 
     // A hidden description is shown again even when its text is right.
     emu::SetItemFlag(*bolt, emu::kHideCustomDescriptionBit, true);
@@ -59,8 +58,7 @@ TEST_F(CraftCounterTest, AttachesTheClassLimitOnceInAProcessorInventory) {
 
 TEST_F(CraftCounterTest, AttachesNothingToBlueprintsThatDoNotQualify) {
     auto& classes = world.Classes();
-    emu::Item* lantern =
-        world.GiveBlueprint(classes.unlimitedBlueprint, world.ProcessorInventory());
+    emu::Item* lantern = world.GiveLantern();
     txltest::SetCustomDescription(lantern, L"mine");
     emu::Character* strider = world.Game().SpawnCreature(classes.creature, 60000);
     emu::Item* elsewhere =
@@ -90,34 +88,29 @@ TEST_F(CraftCounterTest, AttachesNothingToBlueprintsThatDoNotQualify) {
 }
 
 TEST_F(CraftCounterTest, AdoptsBlueprintsWithTheirCountCutToTheMaximum) {
-    auto& classes = world.Classes();
-    emu::Item* lantern =
-        world.GiveBlueprint(classes.unlimitedBlueprint, world.ProcessorInventory());
+    emu::Item* lantern = world.GiveLantern();
     emu::Item* bolt = world.GiveBolt();
     txl::State().AdoptionCounts[Key(lantern)] = 3;
     txl::State().AdoptionCounts[Key(bolt)] = 30;  // above the class's 10
 
     EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(lantern)));
-    EXPECT_EQ(CounterFloats(lantern), (std::vector<float>{1.0f, 50.0f, 3.0f}));
-    EXPECT_EQ(lantern->CustomItemID, 46);
-    EXPECT_EQ(CustomDescription(lantern), CounterLine(47, 50));
+    EXPECT_EQ(Written(lantern), std::tuple(Record(3, 50), 46, CounterLine(47, 50)));
 
     EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(bolt)));
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 10.0f}));
-    EXPECT_EQ(bolt->CustomItemID, -1);
-    EXPECT_EQ(CustomDescription(bolt), CounterLine(0, 10) + L" - Craft limit reached");
+    EXPECT_EQ(Written(bolt),
+              std::tuple(Record(10), -1, CounterLine(0, 10) + L" - Craft limit reached"));
     EXPECT_TRUE(txl::IsBlueprintExhausted(Plugin(bolt)));
 
     // A smaller configured maximum caps the class's own.
     txl::State().MaxCrafts = 4;
     emu::Item* capped = world.GiveBolt();
     EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(capped)));
-    EXPECT_EQ(CounterFloats(capped), (std::vector<float>{1.0f, 4.0f, 0.0f}));
+    EXPECT_EQ(CounterFloats(capped), Record(0, 4));
 }
 
 TEST_F(CraftCounterTest, NativeCountAndRecordSettleOnTheMoreUsedOne) {
     struct Case {
-        float used;
+        int used;
         int32 nativeId;
         float expectedUsed;
         int32 expectedId;
@@ -130,12 +123,10 @@ TEST_F(CraftCounterTest, NativeCountAndRecordSettleOnTheMoreUsedOne) {
         {3, std::numeric_limits<int32>::max(), 3, 6},
     };
     for (const Case& c : cases) {
-        emu::Item* bolt = world.GiveBolt();
-        txltest::SetCounterFloats(bolt, {1.0f, 10.0f, c.used});
+        emu::Item* bolt = world.CountedBolt(c.used);
         bolt->CustomItemID = c.nativeId;
         txl::RefreshBlueprintCounter(Plugin(bolt));
-        EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, c.expectedUsed}))
-            << c.nativeId;
+        EXPECT_EQ(CounterFloats(bolt), Record(c.expectedUsed)) << c.nativeId;
         EXPECT_EQ(bolt->CustomItemID, c.expectedId) << c.nativeId;
     }
 }
@@ -154,9 +145,7 @@ TEST_F(CraftCounterTest, FirstAttachKeepsWhatTheGameCounted) {
         {false, 1, 3, 3},    // the game keeps no count for a class without a limit
     };
     for (const Case& c : cases) {
-        emu::Item* item = world.GiveBlueprint(
-            c.limitedClass ? world.Classes().limitedBlueprint : world.Classes().unlimitedBlueprint,
-            world.ProcessorInventory());
+        emu::Item* item = c.limitedClass ? world.GiveBolt() : world.GiveLantern();
         item->CustomItemID = c.nativeId;
         if (c.adopted >= 0) txl::State().AdoptionCounts[Key(item)] = c.adopted;
         EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(item)));
@@ -225,10 +214,10 @@ TEST_F(CraftCounterTest, ReplacesOldCounterLinesAndKeepsTheUsersText) {
 TEST_F(CraftCounterTest, InventoryRefreshAnnouncesOnlyChangedItems) {
     txl::State().Config.ExhaustedCounterText = "";
     emu::Item* bolt = world.GiveBolt();
-    txltest::SetCounterFloats(bolt, {1.0f, 10.0f, 10.0f});
+    txltest::SetCounterFloats(bolt, Record(10));
     txl::RefreshBlueprintCounter(Plugin(bolt));
     EXPECT_EQ(CustomDescription(bolt), CounterLine(0, 10));
-    world.GiveBlueprint(world.Classes().unlimitedBlueprint, world.ProcessorInventory());
+    world.GiveLantern();
     emu::ItemSpec resource;
     resource.itemClass = world.Classes().resource;
     world.Game().GiveItem(world.ProcessorInventory(), resource);
@@ -268,9 +257,7 @@ TEST_F(GameReentry, RefreshReenteredThroughAGameCallChangesNothing) {
     emu::Item* bolt = world.GiveBolt();
     EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(bolt)));
     EXPECT_EQ(gNestedResults, std::vector<bool>{false});
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 0.0f}));
-    EXPECT_EQ(bolt->CustomItemID, 9);
-    EXPECT_EQ(txltest::CustomDescription(bolt), txltest::CounterLine(10, 10));
+    EXPECT_EQ(Written(bolt), std::tuple(Record(0), 9, txltest::CounterLine(10, 10)));
 
     // A copy's mirror writes through the same call.
     emu::ItemContainer* box = world.SpawnBox();
@@ -280,7 +267,7 @@ TEST_F(GameReentry, RefreshReenteredThroughAGameCallChangesNothing) {
     gNestedResults.clear();
     EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(copy)));
     EXPECT_EQ(gNestedResults, std::vector<bool>{false});
-    EXPECT_EQ(CounterFloats(copy), (std::vector<float>{1.0f, 10.0f, 0.0f}));
+    EXPECT_EQ(CounterFloats(copy), Record(0));
 }
 
 using NameToStringFn = void(const FName*, FString*);
@@ -304,7 +291,7 @@ TEST_F(GameReentry, CustomDataWalkSurvivesTheArrayMoving) {
     FCustomItemData other{};
     other.CustomDataName = world.Game().MakeName("SomethingElse");
     emu::ArrayAppend(bolt->CustomItemDatas, other);
-    txltest::SetCounterFloats(bolt, {1.0f, 10.0f, 2.0f});
+    txltest::SetCounterFloats(bolt, Record(2));
     FunctionOverride override("FName.ToString(FString&)", &ToStringAndGrow);
     gToString = &override;
 

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "crafting/CraftingWorld.h"
+#include "emugame/Allocator.h"
+#include "emugame/GameCalls.h"
 #include "emuhost/PluginLoader.h"
 
 namespace txltest {
@@ -13,26 +15,28 @@ namespace txltest {
 // calls drive it.
 class CraftingScenario {
   public:
-    explicit CraftingScenario(const std::string& configJson);
+    explicit CraftingScenario(const std::string& configJson) : folder_(configJson) {
+        plugin_.emplace(folder_.Library());
+    }
 
     CraftingWorld world;
 
     emu::Game& Game() { return world.Game(); }
-    // The processor begins play: its limits are enforced and its blueprints counted.
-    void BeginPlay();
-    void Craft(emu::Item* item, int times = 1);
-    int Maximum(emu::Item* item);
-    bool InProcessorInventory(const emu::Item* item);
-    int ProcessorItemCount();
-
-    // The plug-in's "TXL " lines, and its error lines.
-    std::vector<std::string> CounterLines();
-    std::vector<std::string> Errors();
-    std::size_t JournalCount(const std::string& call);
-    // Finished crafts whose roll gave a product.
-    int Products();
+    void BeginPlay() { emu::calls::BeginPlay(world.Processor()); }
+    void Craft(emu::Item* item, int times = 1) {
+        for (int i = 0; i < times; ++i) emu::calls::CraftBlueprint(item, false);
+    }
+    int Maximum(emu::Item* item) { return world.Maximum(item); }
+    bool InProcessorInventory(const emu::Item* item) { return world.InProcessorInventory(item); }
+    int ProcessorItemCount() { return world.ProcessorInventory()->InventoryItems.ArrayNum; }
+    std::vector<std::string> Errors() { return world.Server().Logs().Messages("error"); }
+    std::size_t JournalCount(const std::string& call) { return Game().Log().Calls(call).size(); }
     // Unloads the plug-in and empties the game: every engine buffer is back.
-    bool ReleasedEverything();
+    bool ReleasedEverything() {
+        plugin_.reset();
+        Game().Reset();
+        return emu::LiveAllocations() == world.Baseline();
+    }
 
   private:
     PluginFolder folder_;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 
 #include "crafting/CraftingScenario.h"
@@ -15,6 +16,8 @@ using txltest::CounterLine;
 using txltest::CraftingScenario;
 using txltest::CustomDescription;
 using txltest::Key;
+using txltest::Record;
+using txltest::Written;
 
 std::vector<std::string> Completed(const std::string& key, int from, int to, int maximum) {
     std::vector<std::string> lines;
@@ -30,18 +33,15 @@ TEST(CraftingScenario, TypicalRoadCountsClampsAndRetainsTheExhaustedBlueprint) {
     emu::Item* bolt = s.world.GiveBolt();
     const std::string key = Key(bolt);
     s.BeginPlay();
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 0.0f}));
-    EXPECT_EQ(bolt->CustomItemID, 9);
-    EXPECT_EQ(CustomDescription(bolt), CounterLine(10, 10));
-    EXPECT_EQ(s.CounterLines(), std::vector<std::string>{"TXL counter attached: " + key + " 0/10"});
+    EXPECT_EQ(Written(bolt), std::tuple(Record(0), 9, CounterLine(10, 10)));
+    EXPECT_EQ(s.world.InfoLines("TXL "),
+              std::vector<std::string>{"TXL counter attached: " + key + " 0/10"});
 
     // Each craft counts once, although the game's own count recorded it as well.
     s.Craft(bolt, 7);
     s.Game().Advance(14000);
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 7.0f}));
-    EXPECT_EQ(bolt->CustomItemID, 2);
-    EXPECT_EQ(CustomDescription(bolt), CounterLine(3, 10));
-    EXPECT_EQ(s.ProcessorItemCount(), 1 + s.Products());
+    EXPECT_EQ(Written(bolt), std::tuple(Record(7), 2, CounterLine(3, 10)));
+    EXPECT_EQ(s.ProcessorItemCount(), 1 + s.world.Products());
 
     s.Craft(bolt, 2);
     EXPECT_EQ(s.Maximum(bolt), 1);
@@ -51,15 +51,14 @@ TEST(CraftingScenario, TypicalRoadCountsClampsAndRetainsTheExhaustedBlueprint) {
     s.Game().Advance(2000);
 
     ASSERT_TRUE(s.InProcessorInventory(bolt));
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 10.0f}));
-    EXPECT_EQ(bolt->CustomItemID, -1);
-    EXPECT_EQ(CustomDescription(bolt), CounterLine(0, 10) + L" - Craft limit reached");
+    EXPECT_EQ(Written(bolt),
+              std::tuple(Record(10), -1, CounterLine(0, 10) + L" - Craft limit reached"));
     EXPECT_EQ(s.JournalCount("RemoveItem"), 0u);
     auto expected = Completed(key, 1, 9, 10);
     expected.insert(expected.begin(), "TXL counter attached: " + key + " 0/10");
     expected.push_back("TXL retained exhausted blueprint " + key);
     expected.push_back("TXL craft completed: source " + key + " 10/10");
-    EXPECT_EQ(s.CounterLines(), expected);
+    EXPECT_EQ(s.world.InfoLines("TXL "), expected);
 
     // From now on every craft is stopped before the game starts it.
     s.Craft(bolt);
@@ -72,7 +71,7 @@ TEST(CraftingScenario, TypicalRoadCountsClampsAndRetainsTheExhaustedBlueprint) {
     bolt->CraftQueue = 1;
     EXPECT_EQ(emu::calls::FinishCraftingBlueprint(bolt), 0);
     EXPECT_EQ(s.JournalCount("StopCraftingRepairing"), 2u);
-    EXPECT_EQ(s.ProcessorItemCount(), 1 + s.Products());
+    EXPECT_EQ(s.ProcessorItemCount(), 1 + s.world.Products());
     EXPECT_TRUE(s.Errors().empty());
     EXPECT_TRUE(s.ReleasedEverything());
 }
@@ -86,14 +85,14 @@ TEST(CraftingScenario, ExhaustedBlueprintIsLeftToTheGameToDestroy) {
     s.Game().Advance(20000);
 
     EXPECT_FALSE(s.InProcessorInventory(bolt));
-    EXPECT_EQ(s.ProcessorItemCount(), s.Products());
+    EXPECT_EQ(s.ProcessorItemCount(), s.world.Products());
     auto removals = s.Game().Log().Calls("RemoveItem");
     ASSERT_EQ(removals.size(), 1u);
     EXPECT_EQ(removals[0].arguments, key + ",false,false,true,false");
     // The last craft is not counted: its source is gone.
     auto expected = Completed(key, 1, 9, 10);
     expected.insert(expected.begin(), "TXL counter attached: " + key + " 0/10");
-    EXPECT_EQ(s.CounterLines(), expected);
+    EXPECT_EQ(s.world.InfoLines("TXL "), expected);
     EXPECT_TRUE(s.ReleasedEverything());
 }
 
@@ -113,7 +112,7 @@ TEST(CraftingScenario, FailedCounterUpdateIsLoggedAndTheGamesCallGoesOn) {
 
     // Neither the refresh flag nor the switch was left behind.
     emu::calls::UpdatedItem(bolt, false, false);
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 0.0f}));
+    EXPECT_EQ(CounterFloats(bolt), Record(0));
     EXPECT_EQ(s.Errors().size(), 1u);
     EXPECT_TRUE(s.ReleasedEverything());
 }
@@ -147,17 +146,13 @@ TEST(CraftingScenario, UpdatedItemDuringACounterUpdateGoesStraightToTheGame) {
 }
 
 // A failure of the plug-in's own work inside a crafting detour: one line, then the game goes on
-// as it would without the plug-in, and counting stays switched on.
-std::string HostFailure(const std::string& name) {
-    return "Thalassovex hook failed: Host call failed for '" + name + "'";
-}
-
-void FailResolution(const std::string& name) {
+// as it would without the plug-in, and counting stays switched on. Runs `act` while the host
+// cannot resolve `name`; the line the plug-in logs for it.
+std::string WithoutLookUp(const std::string& name, const std::function<void()>& act) {
     emuhost::NameRegistry::Instance().FailResolution(name);
-}
-
-void ClearFaults() {
+    act();
     emuhost::NameRegistry::Instance().ClearFaults();
+    return "Thalassovex hook failed: Host call failed for '" + name + "'";
 }
 
 TEST(CraftingFaults, CraftStartGoesToTheGameWhenTheCheckFails) {
@@ -173,13 +168,11 @@ TEST(CraftingFaults, CraftStartGoesToTheGameWhenTheCheckFails) {
     EXPECT_EQ(bolt->CraftQueue, 2);
 
     // Refusing a used-up blueprint fails: the game starts the craft.
-    emu::Item* spent = s.world.GiveBlueprint(s.world.Classes().limitedBlueprint,
-                                             s.world.ProcessorInventory(), 7, 8);
+    emu::Item* spent = s.world.GiveBolt(7, 8);
     s.BeginPlay();
-    FailResolution("UPrimalItem.StopCraftingRepairing(bool)");
-    s.Craft(spent);
-    ClearFaults();
-    EXPECT_EQ(s.Errors().back(), HostFailure("UPrimalItem.StopCraftingRepairing(bool)"));
+    const std::string failed =
+        WithoutLookUp("UPrimalItem.StopCraftingRepairing(bool)", [&] { s.Craft(spent); });
+    EXPECT_EQ(s.Errors().back(), failed);
     EXPECT_EQ(spent->CraftQueue, 1);
     s.Craft(spent);
     EXPECT_EQ(spent->CraftQueue, 0);
@@ -194,59 +187,54 @@ TEST(CraftingFaults, CraftCompletionFailuresKeepTheGamesResult) {
 
     // Before the game's craft: it runs once, counted through the game's own announcement.
     s.Craft(bolt);
-    FailResolution("FWeakObjectPtr.operator=(UObject*)");
-    EXPECT_EQ(emu::calls::FinishCraftingBlueprint(bolt), 1);
-    ClearFaults();
-    EXPECT_EQ(s.Errors(),
-              std::vector<std::string>{HostFailure("FWeakObjectPtr.operator=(UObject*)")});
+    const std::string failed = WithoutLookUp("FWeakObjectPtr.operator=(UObject*)", [&] {
+        EXPECT_EQ(emu::calls::FinishCraftingBlueprint(bolt), 1);
+    });
+    EXPECT_EQ(s.Errors(), std::vector<std::string>{failed});
     EXPECT_EQ(s.JournalCount("FinishCraftingBlueprint"), 1u);
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 1.0f}));
+    EXPECT_EQ(CounterFloats(bolt), Record(1));
 
     // After it: the craft is counted up to the failure and the result stands.
     s.Craft(bolt);
-    FailResolution("UPrimalItem.UpdatedItem(bool,bool)");
-    EXPECT_EQ(emu::calls::FinishCraftingBlueprint(bolt), 1);
-    ClearFaults();
-    EXPECT_EQ(s.Errors().back(), HostFailure("UPrimalItem.UpdatedItem(bool,bool)"));
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 2.0f}));
+    const std::string afterFailed = WithoutLookUp("UPrimalItem.UpdatedItem(bool,bool)", [&] {
+        EXPECT_EQ(emu::calls::FinishCraftingBlueprint(bolt), 1);
+    });
+    EXPECT_EQ(s.Errors().back(), afterFailed);
+    EXPECT_EQ(CounterFloats(bolt), Record(2));
 
     s.Craft(bolt);
     s.Game().Advance(2000);
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 3.0f}));
+    EXPECT_EQ(CounterFloats(bolt), Record(3));
     EXPECT_EQ(s.Errors().size(), 2u);
     EXPECT_TRUE(s.ReleasedEverything());
 }
 
 TEST(CraftingFaults, QueueLimitFailuresAnswerWithTheGamesOwn) {
     CraftingScenario s(R"({"MaxCraftingsPerBlueprint": 4, "AdoptTestBlueprints": {"7:8": 2}})");
-    emu::Item* lantern = s.world.GiveBlueprint(s.world.Classes().unlimitedBlueprint,
-                                               s.world.ProcessorInventory(), 7, 8);
+    emu::Item* lantern = s.world.GiveLantern(7, 8);
     s.BeginPlay();
     EXPECT_EQ(s.Maximum(lantern), 2);
 
     emu::FailNextAllocations(1);
     EXPECT_EQ(s.Maximum(lantern), -1);
-    FailResolution("UPrimalItem.CraftQueue");
-    EXPECT_EQ(s.Maximum(lantern), -1);
-    ClearFaults();
-    EXPECT_EQ(s.Errors(), (std::vector<std::string>{"Thalassovex hook failed: std::bad_alloc",
-                                                    HostFailure("UPrimalItem.CraftQueue")}));
+    const std::string failed =
+        WithoutLookUp("UPrimalItem.CraftQueue", [&] { EXPECT_EQ(s.Maximum(lantern), -1); });
+    EXPECT_EQ(s.Errors(),
+              (std::vector<std::string>{"Thalassovex hook failed: std::bad_alloc", failed}));
     EXPECT_EQ(s.Maximum(lantern), 2);
     EXPECT_TRUE(s.ReleasedEverything());
 }
 
 TEST(CraftingFaults, RetentionFailureLetsTheGameRemoveTheBlueprint) {
     CraftingScenario s(R"({"AdoptTestBlueprints": {"7:8": 9}})");
-    emu::Item* bolt = s.world.GiveBlueprint(s.world.Classes().limitedBlueprint,
-                                            s.world.ProcessorInventory(), 7, 8);
+    emu::Item* bolt = s.world.GiveBolt(7, 8);
     s.BeginPlay();
     s.Craft(bolt);
-    FailResolution("UPrimalItem.OwnerInventory");
-    s.Game().Advance(2000);
-    ClearFaults();
-    EXPECT_EQ(s.Errors(), std::vector<std::string>{HostFailure("UPrimalItem.OwnerInventory")});
+    const std::string failed =
+        WithoutLookUp("UPrimalItem.OwnerInventory", [&] { s.Game().Advance(2000); });
+    EXPECT_EQ(s.Errors(), std::vector<std::string>{failed});
     EXPECT_FALSE(s.InProcessorInventory(bolt));
-    EXPECT_EQ(s.ProcessorItemCount(), s.Products());
+    EXPECT_EQ(s.ProcessorItemCount(), s.world.Products());
     EXPECT_TRUE(s.ReleasedEverything());
 }
 
@@ -269,7 +257,7 @@ TEST(CraftingFaults, GamesOwnFailuresPassThrough) {
 
     // Still counting.
     s.Game().Advance(2000);
-    EXPECT_EQ(CounterFloats(bolt), (std::vector<float>{1.0f, 10.0f, 1.0f}));
+    EXPECT_EQ(CounterFloats(bolt), Record(1));
     EXPECT_TRUE(s.ReleasedEverything());
 }
 

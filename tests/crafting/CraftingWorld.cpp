@@ -1,6 +1,9 @@
 #include "crafting/CraftingWorld.h"
 
+#include <algorithm>
+
 #include "emugame/Allocator.h"
+#include "emugame/GameCalls.h"
 #include "shared/Logger.h"
 #include "shared/PluginState.h"
 
@@ -21,6 +24,13 @@ emu::Item* CraftingWorld::GiveBlueprint(emu::Class* itemClass, emu::InventoryCom
     return Game().GiveItem(inventory, spec);
 }
 
+emu::Item* CraftingWorld::CountedBolt(int used, std::uint32_t id1, std::uint32_t id2) {
+    emu::Item* bolt = GiveBolt(id1, id2);
+    SetCounterFloats(bolt, {1.0f, 10.0f, static_cast<float>(used)});
+    bolt->CustomItemID = 10 - used - 1;
+    return bolt;
+}
+
 void CraftingWorld::MoveItem(emu::Item* item, emu::InventoryComponent* to) {
     if (auto* from =
             reinterpret_cast<emu::InventoryComponent*>(Game().ResolveWeak(item->OwnerInventory))) {
@@ -28,6 +38,30 @@ void CraftingWorld::MoveItem(emu::Item* item, emu::InventoryComponent* to) {
     }
     emu::ArrayAppend(to->InventoryItems, item);
     item->OwnerInventory = Game().MakeWeak(&to->Component.Object);
+}
+
+int CraftingWorld::Maximum(emu::Item* item) {
+    return emu::calls::GetMaximumAdditionalCrafting(item, ProcessorInventory(),
+                                                    Game().PlayerController());
+}
+
+bool CraftingWorld::InProcessorInventory(const emu::Item* item) {
+    const auto& items = ProcessorInventory()->InventoryItems;
+    return std::find(items.Data, items.Data + items.ArrayNum, item) != items.Data + items.ArrayNum;
+}
+
+std::vector<std::string> CraftingWorld::InfoLines(const std::string& prefix) {
+    std::vector<std::string> lines;
+    for (const std::string& line : server_.Logs().Messages("info"))
+        if (line.starts_with(prefix)) lines.push_back(line);
+    return lines;
+}
+
+int CraftingWorld::Products() {
+    int products = 0;
+    for (const auto& entry : Game().Log().Calls("FinishCraftingBlueprint"))
+        products += entry.arguments.find(",success,") != std::string::npos ? 1 : 0;
+    return products;
 }
 
 void ResetPluginSettings() {

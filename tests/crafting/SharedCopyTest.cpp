@@ -18,6 +18,8 @@ namespace {
 using txltest::CounterFloats;
 using txltest::CounterLine;
 using txltest::CustomDescription;
+using txltest::Record;
+using txltest::Written;
 
 UPrimalItem* Plugin(emu::Item* item) {
     return reinterpret_cast<UPrimalItem*>(item);
@@ -34,10 +36,7 @@ class SharedCopyTest : public ::testing::Test {
     // A bolt counted in the processor with `used` crafts done, then put away in a box.
     emu::Item* CountedRootInBox(emu::ItemContainer* box, int used = 0, std::uint32_t id1 = 0,
                                 std::uint32_t id2 = 0) {
-        emu::Item* root = world.GiveBlueprint(world.Classes().limitedBlueprint,
-                                              world.ProcessorInventory(), id1, id2);
-        txltest::SetCounterFloats(root, {1.0f, 10.0f, static_cast<float>(used)});
-        root->CustomItemID = 10 - used - 1;
+        emu::Item* root = world.CountedBolt(used, id1, id2);
         world.MoveItem(root, box->MyInventoryComponent);
         return root;
     }
@@ -68,10 +67,6 @@ class SharedCopyTest : public ::testing::Test {
         emu::Item* copy = ChainOf(root, box, 1);
         destroy(box, root);
         return copy;
-    }
-    int Maximum(emu::Item* item) {
-        return emu::calls::GetMaximumAdditionalCrafting(item, world.ProcessorInventory(),
-                                                        Game().PlayerController());
     }
     // A player queues `times` crafts, `rounds` times over while the blueprint is there, and lets
     // each round finish; the crafts finished in the test so far.
@@ -109,9 +104,7 @@ TEST_F(SharedCopyTest, CopyMirrorsItsSourceEveryTime) {
     EXPECT_EQ(txl::ResolveSourceBlueprint(Plugin(copy)), Plugin(source));
     EXPECT_EQ(txl::ResolveSourceBlueprint(Plugin(source)), Plugin(source));
     EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(copy)));
-    EXPECT_EQ(CounterFloats(copy), (std::vector<float>{1.0f, 10.0f, 4.0f}));
-    EXPECT_EQ(copy->CustomItemID, 5);
-    EXPECT_EQ(CustomDescription(copy), CounterLine(6, 10));
+    EXPECT_EQ(Written(copy), std::tuple(Record(4), 5, CounterLine(6, 10)));
     EXPECT_TRUE(emu::ItemFlag(*copy, emu::kForceAllowCustomItemDescriptionBit));
     EXPECT_FALSE(emu::ItemFlag(*copy, emu::kHideCustomDescriptionBit));
     // A copy counts as changed every time, so the inventory refresh announces it again.
@@ -120,11 +113,11 @@ TEST_F(SharedCopyTest, CopyMirrorsItsSourceEveryTime) {
     txl::RefreshInventoryCounters(reinterpret_cast<UObject*>(world.Processor()));
     EXPECT_EQ(Game().Log().Calls("UpdatedItem").size(), 2u);
     EXPECT_FALSE(txl::IsBlueprintExhausted(Plugin(copy)));
-    EXPECT_EQ(Maximum(copy), 6);
+    EXPECT_EQ(world.Maximum(copy), 6);
     // More crafts left by the game's count than by the record give nothing back.
     copy->CustomItemID = source->CustomItemID = 9;
     txl::RefreshBlueprintCounter(Plugin(copy));
-    EXPECT_EQ(CounterFloats(source), (std::vector<float>{1.0f, 10.0f, 4.0f}));
+    EXPECT_EQ(CounterFloats(source), Record(4));
 }
 
 TEST_F(SharedCopyTest, CopiesWithoutASourceAreNeverCraftedFrom) {
@@ -218,7 +211,7 @@ TEST_F(SharedCopyTest, CopiesWithoutASourceAreNeverCraftedFrom) {
         EXPECT_TRUE(txl::IsBlueprintExhausted(Plugin(copy)));
         // Every entry refuses: the queue question, the craft start and the craft finish.
         Game().Log().Clear();
-        EXPECT_EQ(Maximum(copy), 0);
+        EXPECT_EQ(world.Maximum(copy), 0);
         emu::calls::CraftBlueprint(copy, false);
         EXPECT_EQ(Game().Log().Calls("CraftBlueprint").size(), 0u);
         copy->CraftQueue = 1;
@@ -236,14 +229,13 @@ TEST_F(SharedCopyTest, CopiesOfCopiesCountAgainstTheRoot) {
         emu::ItemContainer* box = world.SpawnBox();
         emu::Item* root = CountedRootInBox(box, 3);
         emu::Item* copy = ChainOf(root, box, copies);
-        EXPECT_EQ(Maximum(copy), 7);
+        EXPECT_EQ(world.Maximum(copy), 7);
         // After each craft the copy is mirrored again and announced after the root.
         Craft(copy, 1);
-        EXPECT_EQ(CounterFloats(copy), (std::vector<float>{1.0f, 10.0f, 4.0f}));
-        EXPECT_EQ(copy->CustomItemID, 5);
+        EXPECT_EQ(std::tuple(CounterFloats(copy), copy->CustomItemID), std::tuple(Record(4), 5));
         EXPECT_EQ(Game().Log().Calls("UpdatedItem").back().target, copy);
         EXPECT_EQ(Craft(copy, 10, 3), 7);
-        EXPECT_EQ(CounterFloats(root), (std::vector<float>{1.0f, 10.0f, 10.0f}));
+        EXPECT_EQ(CounterFloats(root), Record(10));
     }
 }
 
@@ -266,8 +258,7 @@ TEST_F(SharedCopyTest, CopyInAProcessorGivesItsSourceACounter) {
         }
         for (int i = 0; i < road.copies; ++i) Craft(ChainOf(root, box, 1), 5, 5);
         EXPECT_EQ(Finished(), road.allowed);
-        const auto allowed = static_cast<float>(road.allowed);
-        EXPECT_EQ(CounterFloats(root), (std::vector<float>{1.0f, allowed, allowed}));
+        EXPECT_EQ(CounterFloats(root), Record(road.allowed, road.allowed));
     }
 
     // A copy outside any processor gives its source nothing and leaves the copy alone.
@@ -293,13 +284,13 @@ TEST_F(SharedCopyTest, CraftsFromACopyWhileTheSwitchWasOffAreKept) {
     txl::State().EnforcementEnabled = false;
     Craft(copy, 6);
     txl::State().EnforcementEnabled = true;
-    EXPECT_EQ(Maximum(copy), 1);
+    EXPECT_EQ(world.Maximum(copy), 1);
     // Never past the maximum.
     txl::State().EnforcementEnabled = false;
     Craft(second, 6);
     txl::State().EnforcementEnabled = true;
-    EXPECT_EQ(Maximum(second), 0);
-    EXPECT_EQ(CounterFloats(root), (std::vector<float>{1.0f, 10.0f, 10.0f}));
+    EXPECT_EQ(world.Maximum(second), 0);
+    EXPECT_EQ(CounterFloats(root), Record(10));
 
     // A copy without an earlier record of this root is not trusted: its game count says nothing.
     emu::Item* other = CountedRootInBox(box, 3);
@@ -308,7 +299,7 @@ TEST_F(SharedCopyTest, CraftsFromACopyWhileTheSwitchWasOffAreKept) {
         emu::Item* fresh = CopyOf(other, box);
         if (!record.empty()) txltest::SetCounterFloats(fresh, record);
         fresh->CustomItemID = 0;
-        EXPECT_EQ(Maximum(fresh), 7);
+        EXPECT_EQ(world.Maximum(fresh), 7);
     }
 }
 

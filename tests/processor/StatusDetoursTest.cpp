@@ -129,18 +129,17 @@ TEST_F(StatusDetours, LevelUpIsRefusedAtTheCapWithoutAskingTheGame) {
     EXPECT_FALSE(LevelUp(tamed));
 }
 
-TEST_F(StatusDetours, LevelUpsAtTheCapPassWhenBlockingIsOff) {
-    Load(R"({"BlockLevelUpsAtCap": false})");
-    auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, 0.4f);
-    EXPECT_TRUE(LevelUp(tamed));
-}
-
-TEST_F(StatusDetours, DisabledPluginPassesTheGameThrough) {
-    Load(R"({"Enabled": false})");
+TEST_F(StatusDetours, LevelUpsAtTheCapPassWhenBlockingOrThePlugInIsOff) {
+    for (const char* config : {R"({"BlockLevelUpsAtCap": false})", R"({"Enabled": false})"}) {
+        plugin.reset();
+        Load(config);
+        auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f}, 0.4f);
+        EXPECT_TRUE(LevelUp(tamed)) << config;
+    }
+    // Switched off, nothing is clipped or enforced either.
     auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f}, 0.4f);
     EXPECT_EQ(Current(tamed), 0.4f);
     EXPECT_EQ(Maximum(tamed), 0.4f);
-    EXPECT_TRUE(LevelUp(tamed));
     EXPECT_EQ(txltest::ValuesOf(Game(), tamed).crafts, 100);
 }
 
