@@ -15,9 +15,9 @@ namespace {
 using nlohmann::json;
 using txltest::EarlierReport;
 
-constexpr int kSuccess = 11;
 using txltest::InspectScenario;
 using txltest::kFailed;
+using txltest::kSuccess;
 using txltest::kWritten;
 
 TEST(InspectCommand, WithNoProcessorWritesAnEmptyReport) {

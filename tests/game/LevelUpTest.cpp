@@ -1,16 +1,14 @@
 #include <gtest/gtest.h>
 
 #include "crafting/CraftingScenario.h"
+#include "processor/ProcessorTestWorld.h"
 
 namespace {
 
-constexpr int kSuccess = 11;
+using txltest::kSuccess;
 
 void SetSuccess(emu::Character* creature, float value) {
-    emu::StatusComponent* status = creature->MyCharacterStatusComponent;
-    status->CurrentStatusValues[kSuccess] = value;
-    status->MaxStatusValues[kSuccess] = value;
-    status->ReplicatedGlobalMaxStatusValues[kSuccess] = value;
+    txltest::SetSuccess(creature, value, value, value);
 }
 
 // The cap is 50 %, so the status limit is -0.5; a level adds 0.25.
