@@ -22,7 +22,7 @@ class EmulatorStrictnessDeathTest : public ::testing::Test {
     void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
 };
 
-TEST_F(EmulatorStrictnessDeathTest, ConversionFromNullAborts) {
+TEST_F(EmulatorStrictnessDeathTest, TextFromNullANegativeCountOrAReleasedBufferAborts) {
     txltest::EmulatedServer server;
     wchar_t wide[4] = {};
     UTF8CHAR narrow[4] = {};
@@ -33,17 +33,10 @@ TEST_F(EmulatorStrictnessDeathTest, ConversionFromNullAborts) {
                  "Convert from a null pointer");
     EXPECT_DEATH(UE::Core::Private::Convert(wide, 4, static_cast<const UTF8CHAR*>(nullptr), 1),
                  "Convert from a null pointer");
-}
-
-TEST_F(EmulatorStrictnessDeathTest, NegativeAssignRangeCountAborts) {
-    txltest::EmulatedServer server;
     FString text(L"kept");
     EXPECT_DEATH(text.AssignRange(L"abc", -1), "AssignRange with a negative count");
     emu::StringRelease(text);
-}
 
-TEST_F(EmulatorStrictnessDeathTest, ReadThroughAReleasedBufferAborts) {
-    txltest::EmulatedServer server;
     FString gone = emu::MakeString(L"released");
     const wchar_t* stale = gone.Data;
     emu::StringRelease(gone);
