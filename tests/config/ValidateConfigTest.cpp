@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,35 +27,30 @@ std::string Outcome(const std::string& text) {
     }
 }
 
-TEST(ValidateConfig, EmptyObjectGivesEveryDefault) {
-    PluginConfig config = ValidateConfig(json::object());
-    EXPECT_TRUE(config.Enabled);
-    EXPECT_TRUE(config.ShowCraftCounter);
-    EXPECT_TRUE(config.BlockLevelUpsAtCap);
-    EXPECT_FALSE(config.DestroyExhaustedBlueprints);
-    EXPECT_FALSE(config.DebugLogging);
-    EXPECT_EQ(config.MaxCraftChancePercent, 50.0f);
-    EXPECT_EQ(config.MaxCraftingsPerBlueprint, 50);
-    EXPECT_EQ(config.ExhaustedCounterText, "Craft limit reached");
-    EXPECT_TRUE(config.AdoptTestBlueprints.empty());
+// Every setting taken, in declaration order.
+std::string Settings(const PluginConfig& c) {
+    std::string text;
+    for (bool flag : {c.Enabled, c.ShowCraftCounter, c.BlockLevelUpsAtCap,
+                      c.DestroyExhaustedBlueprints, c.DebugLogging})
+        text += flag ? '1' : '0';
+    for (const std::string& part :
+         {json(c.MaxCraftChancePercent).dump(), std::to_string(c.MaxCraftingsPerBlueprint),
+          c.ExhaustedCounterText})
+        text += ' ' + part;
+    for (const auto& [key, count] :
+         std::map(c.AdoptTestBlueprints.begin(), c.AdoptTestBlueprints.end()))
+        text += " " + key + "=" + std::to_string(count);
+    return text;
 }
 
-TEST(ValidateConfig, ReadsEveryKeyAndIgnoresUnknownOnes) {
-    PluginConfig config = ValidateConfig(json::parse(R"({
+TEST(ValidateConfig, AnEmptyObjectGivesEveryDefaultAndEveryKeyIsRead) {
+    EXPECT_EQ(Settings(ValidateConfig(json::object())), "11100 50.0 50 Craft limit reached");
+    EXPECT_EQ(Settings(ValidateConfig(json::parse(R"({
         "Enabled": false, "ShowCraftCounter": false, "BlockLevelUpsAtCap": false,
         "DestroyExhaustedBlueprints": true, "DebugLogging": true, "MaxCraftChancePercent": 75,
         "MaxCraftingsPerBlueprint": 7, "ExhaustedCounterText": "done", "enabled": 3,
-        "AdoptTestBlueprints": {"1:2": 7, "3:4": 0}})"));
-    EXPECT_FALSE(config.Enabled);
-    EXPECT_FALSE(config.ShowCraftCounter);
-    EXPECT_FALSE(config.BlockLevelUpsAtCap);
-    EXPECT_TRUE(config.DestroyExhaustedBlueprints);
-    EXPECT_TRUE(config.DebugLogging);
-    EXPECT_EQ(config.MaxCraftChancePercent, 75.0f);
-    EXPECT_EQ(config.MaxCraftingsPerBlueprint, 7);
-    EXPECT_EQ(config.ExhaustedCounterText, "done");
-    EXPECT_EQ(config.AdoptTestBlueprints.at("1:2"), 7);
-    EXPECT_EQ(config.AdoptTestBlueprints.at("3:4"), 0);
+        "AdoptTestBlueprints": {"1:2": 7, "3:4": 0}})"))),
+              "00011 75.0 7 done 1:2=7 3:4=0");
 }
 
 const std::string kType = "[json.exception.type_error.302] type must be ";

@@ -114,10 +114,10 @@ Chain BuildChain(emu::Game& game) {
     return c;
 }
 
-TEST(ClassReflection, ListsOnlyStructsNamedWithTheExactWordAndOnlyPlainFunctions) {
+TEST(ClassReflection, CapturesTheStructsNamedWithTheWordTheirFunctionsAndWhatScriptsAddress) {
     EmulatedServer server;
-    Chain chain = BuildChain(server.Game());
-    json capture = txl::CaptureClassReflection(AsClass(chain.top));
+    Chain c = BuildChain(server.Game());
+    json capture = txl::CaptureClassReflection(AsClass(c.top));
 
     // Chain order, then list order; the lower-case root lists nothing.
     EXPECT_EQ(capture.at("properties"), json::parse(R"([{"name":"Cap","offset":16,"size":4},
@@ -132,14 +132,8 @@ TEST(ClassReflection, ListsOnlyStructsNamedWithTheExactWordAndOnlyPlainFunctions
               json::parse(R"([{"name":"NewCap","offset":0,"size":4},
                               {"name":"Crafts","offset":20,"size":4}])"));
 
-    json lowerOnly = txl::CaptureClassReflection(AsClass(chain.root));
+    json lowerOnly = txl::CaptureClassReflection(AsClass(c.root));
     EXPECT_EQ(lowerOnly, json::parse(R"({"functions":[],"properties":[]})"));
-}
-
-TEST(ClassReflection, ReferencesNameWhatTheScriptAddressesAtEachOffset) {
-    EmulatedServer server;
-    Chain c = BuildChain(server.Game());
-    json capture = txl::CaptureClassReflection(AsClass(c.top));
 
     const json& graph = FunctionNamed(capture, "Graph");
     EXPECT_EQ(graph.at("references"),
@@ -160,12 +154,6 @@ TEST(ClassReflection, ReferencesNameWhatTheScriptAddressesAtEachOffset) {
                            Reference(c.applyAt[3], "function:Thalassovex_Top_C.Graph"),
                            Reference(c.applyAt[4], "local:Apply.NewCap")}));
     EXPECT_EQ(apply.at("bytes"), 1 + 5 * 8);
-}
-
-TEST(ClassReflection, ShortEmptyAndCorruptScripts) {
-    EmulatedServer server;
-    Chain c = BuildChain(server.Game());
-    json capture = txl::CaptureClassReflection(AsClass(c.top));
 
     EXPECT_EQ(FunctionNamed(capture, "Empty"),
               json::parse(R"({"bytes":0,"hex":"","locals":[],"name":"Empty","references":[]})"));

@@ -9,17 +9,12 @@
 #include "emugame/Game.h"
 #include "emugame/StandardClasses.h"
 #include "emugame/World.h"
-#include "emuhost/PluginLoader.h"
+#include "emuhost/CommandRegistry.h"
+#include "processor/ProcessorTestWorld.h"
 #include "support/EmulatedServer.h"
 
 // Helpers for running the inspect command and reading what it left behind.
 namespace txltest {
-
-emu::RconConnection* MakeRconConnection(emu::Game& game);
-// Replies the game sent over RCON, as it journals them: "id,type,text".
-std::vector<std::string> RconReplies(emu::Game& game);
-// Runs "Thalassovex.Inspect" through the host, as an RCON client would, with packet id 7.
-bool RunInspect(emu::Game& game, emu::RconConnection* connection);
 
 emu::ItemSpec ItemOf(emu::Class* cls, bool blueprint = false, bool engram = false);
 
@@ -34,24 +29,30 @@ inline const std::string kFailed = "7,0,Thalassovex inspection failed; see API l
 struct InspectScenario {
     explicit InspectScenario(const std::string& config = "{}")
         : classes(emu::DefineStandardClasses(server.Game())),
-          folder(config),
-          plugin(folder.Library()),
-          connection(MakeRconConnection(server.Game())) {}
+          plugin(config),
+          folder(plugin.Folder()),
+          connection(OpenConnection(server.Game())) {}
 
     emu::Game& Game() { return server.Game(); }
     std::filesystem::path Report() const { return folder.Path() / "processor-runtime.json"; }
     emu::Character* SpawnProcessor(float currentSuccess) {
         emu::Character* creature = Game().SpawnCreature(classes.processor, 50000);
-        creature->MyCharacterStatusComponent->CurrentStatusValues[11] = currentSuccess;  // success
+        creature->MyCharacterStatusComponent->CurrentStatusValues[kSuccess] = currentSuccess;
         return creature;
     }
-    bool Inspect() { return RunInspect(Game(), connection); }
-    std::vector<std::string> Replies() { return RconReplies(Game()); }
+    // As an RCON client would, with packet id 7; true if the host found the command.
+    bool Inspect() {
+        if (!emuhost::CommandRegistry::Instance().HasRconCommand("Thalassovex.Inspect"))
+            return false;
+        RunCommand(Game(), "Thalassovex.Inspect", connection, 7);
+        return true;
+    }
+    std::vector<std::string> Replies() { return txltest::Replies(Game()); }
 
     txltest::EmulatedServer server;
     emu::StandardClasses classes;
-    PluginFolder folder;
-    emuhost::LoadedPlugin plugin;
+    LoadedPluginFolder plugin;
+    PluginFolder& folder;
     emu::RconConnection* connection;
 };
 

@@ -144,7 +144,7 @@ TEST(InspectionReport, SmallWorldIsWrittenExactlyAsExpected) {
     SmallWorld world(server.Game());
     auto report = folder.Path() / "processor-runtime.json";
     txl::State().ReportPath = txl::host::ToWide(report.string());
-    auto* connection = txltest::MakeRconConnection(server.Game());
+    auto* connection = txltest::OpenConnection(server.Game());
     auto live = emu::LiveAllocations();
 
     RCONPacket packet;
@@ -152,7 +152,7 @@ TEST(InspectionReport, SmallWorldIsWrittenExactlyAsExpected) {
     txl::HandleInspectCommand(reinterpret_cast<RCONClientConnection*>(connection), &packet,
                               reinterpret_cast<UWorld*>(server.Game().World()));
 
-    EXPECT_EQ(txltest::RconReplies(server.Game()),
+    EXPECT_EQ(txltest::Replies(server.Game()),
               std::vector<std::string>{
                   "41,0,Thalassovex runtime capture written to processor-runtime.json"});
     // The data file is compact; the report is indented by two, its keys sorted and every float

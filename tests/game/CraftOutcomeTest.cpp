@@ -2,10 +2,11 @@
 
 #include "crafting/CraftingScenario.h"
 #include "emugame/GameCalls.h"
+#include "processor/ProcessorTestWorld.h"
 
 namespace {
 
-constexpr int kSuccess = 11;
+using txltest::kSuccess;
 constexpr int kCrafts = 400;
 
 // Crafts from an unlimited blueprint in a wild processor whose stored success is 0.9 (a chance
@@ -14,10 +15,7 @@ unsigned SuccessesOfWildProcessor(txltest::CraftingScenario& s) {
     emu::Game& game = s.Game();
     game.SetCraftRolls(7, 0);
     emu::Character* wild = game.SpawnCreature(s.world.Classes().processor, 0);
-    emu::StatusComponent* status = wild->MyCharacterStatusComponent;
-    status->CurrentStatusValues[kSuccess] = 0.9f;
-    status->MaxStatusValues[kSuccess] = 0.9f;
-    status->ReplicatedGlobalMaxStatusValues[kSuccess] = 0.9f;
+    txltest::SetSuccess(wild, 0.9f, 0.9f, 0.9f);
     game.BeginPlay(wild);
     emu::Item* lantern =
         s.world.GiveBlueprint(s.world.Classes().unlimitedBlueprint, wild->MyInventoryComponent);
@@ -27,7 +25,7 @@ unsigned SuccessesOfWildProcessor(txltest::CraftingScenario& s) {
     EXPECT_EQ(wild->MyInventoryComponent->InventoryItems.ArrayNum,
               1 + static_cast<int32>(lantern->CraftsSucceeded));
     // A wild processor keeps what it stores; only the reads are clipped.
-    EXPECT_EQ(status->CurrentStatusValues[kSuccess], 0.9f);
+    EXPECT_EQ(wild->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], 0.9f);
     return lantern->CraftsSucceeded;
 }
 

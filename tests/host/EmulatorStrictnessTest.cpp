@@ -3,13 +3,11 @@
 #include <stdexcept>
 #include <string>
 
-#include "AsaApi/Address.h"
 #include "AsaApi/Text.h"
 #include "emugame/Allocator.h"
 #include "emugame/GameCalls.h"
 #include "emuhost/CommandRegistry.h"
 #include "emuhost/HookManager.h"
-#include "emuhost/NameRegistry.h"
 #include "support/EmulatedServer.h"
 
 // Misuse of the emulated host or game ends the process with a message, as the game would fail
@@ -22,7 +20,7 @@ class EmulatorStrictnessDeathTest : public ::testing::Test {
     void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
 };
 
-TEST_F(EmulatorStrictnessDeathTest, ConversionFromNullAborts) {
+TEST_F(EmulatorStrictnessDeathTest, TextFromNullANegativeCountOrAReleasedBufferAborts) {
     txltest::EmulatedServer server;
     wchar_t wide[4] = {};
     UTF8CHAR narrow[4] = {};
@@ -33,17 +31,10 @@ TEST_F(EmulatorStrictnessDeathTest, ConversionFromNullAborts) {
                  "Convert from a null pointer");
     EXPECT_DEATH(UE::Core::Private::Convert(wide, 4, static_cast<const UTF8CHAR*>(nullptr), 1),
                  "Convert from a null pointer");
-}
-
-TEST_F(EmulatorStrictnessDeathTest, NegativeAssignRangeCountAborts) {
-    txltest::EmulatedServer server;
     FString text(L"kept");
     EXPECT_DEATH(text.AssignRange(L"abc", -1), "AssignRange with a negative count");
     emu::StringRelease(text);
-}
 
-TEST_F(EmulatorStrictnessDeathTest, ReadThroughAReleasedBufferAborts) {
-    txltest::EmulatedServer server;
     FString gone = emu::MakeString(L"released");
     const wchar_t* stale = gone.Data;
     emu::StringRelease(gone);
@@ -80,29 +71,6 @@ TEST_F(EmulatorStrictnessDeathTest, AnExceptionLeavingAPluginIntoTheGameOrHostAb
     registry.AddOnTimerCallback(FString(L"Throws"),
                                 [] { throw std::runtime_error("left the timer"); });
     EXPECT_DEATH(registry.FireTimers(), "timer reached the host: left the timer");
-}
-
-// A function whose calls fail throws from inside the game, for plug-in callers only.
-TEST(EmulatorStrictness, FailingCallsThrowForCallersByNameOnly) {
-    txltest::EmulatedServer server;
-    const std::string name = "FName.ToString(FString&)";
-    emuhost::NameRegistry::Instance().FailCalls(name);
-    FName empty{};
-    FString text;
-    auto* toString = reinterpret_cast<void (*)(FName*, FString*)>(GetAddress(name));
-    EXPECT_THROW(
-        {
-            try {
-                toString(&empty, &text);
-            } catch (const std::runtime_error& error) {
-                EXPECT_STREQ(error.what(), "Game call failed in 'FName.ToString(FString&)'");
-                throw;
-            }
-        },
-        std::runtime_error);
-    emuhost::NameRegistry::Instance().ClearFaults();
-    EXPECT_NO_THROW(reinterpret_cast<void (*)(FName*, FString*)>(GetAddress(name))(&empty, &text));
-    emu::StringRelease(text);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <utility>
 #include <vector>
 
-#include "emugame/Allocator.h"
 #include "emuhost/CommandRegistry.h"
 #include "emuhost/HookManager.h"
 #include "emuhost/HostLog.h"
@@ -138,26 +137,6 @@ TEST(LifecycleFailure, OneHookThatCannotBeRemovedLeavesTheOtherNineGone) {
     // The hook the host kept is not the plug-in's to remove again.
     txl::Teardown();
     EXPECT_EQ(hooks.RemoveLog().size(), 9u);
-}
-
-TEST(Lifecycle, EachFolderReadsItsOwnConfig) {
-    EmulatedServer server;
-    PluginFolder first(R"({"MaxCraftingsPerBlueprint": 7})");
-    PluginFolder second(R"({"MaxCraftingsPerBlueprint": 9, "MaxCraftChancePercent": 12.5})");
-    auto live = emu::LiveAllocations();
-    {
-        emuhost::LoadedPlugin one(first.Library());
-        emuhost::LoadedPlugin two(second.Library());
-        EXPECT_EQ(emuhost::HookManager::Instance().InstalledCount(), 20u);
-        EXPECT_EQ(server.Logs().Messages("info"),
-                  (std::vector<std::string>{"Thalassovex processor candidate loaded: max "
-                                            "chance=50%, max crafts=7; awaiting class validation",
-                                            "Thalassovex processor candidate loaded: max "
-                                            "chance=12.5%, max crafts=9; awaiting class "
-                                            "validation"}));
-    }
-    EXPECT_EQ(emuhost::HookManager::Instance().InstalledCount(), 0u);
-    EXPECT_EQ(emu::LiveAllocations(), live);
 }
 
 }  // namespace

@@ -15,27 +15,31 @@ namespace {
 using txltest::EmulatedServer;
 using txltest::PluginFolder;
 
-TEST(Lifecycle, LoadsInstallsEverythingAndUnloadsCleanly) {
+// Two servers' folders in one process: each library reads its own configuration.
+TEST(Lifecycle, EachFolderLoadsWithItsOwnConfigAndUnloadsCleanly) {
     EmulatedServer server;
-    PluginFolder folder;
+    PluginFolder first(R"({"MaxCraftingsPerBlueprint": 7})");
+    PluginFolder second(R"({"MaxCraftingsPerBlueprint": 9, "MaxCraftChancePercent": 12.5})");
     auto live = emu::LiveAllocations();
+    auto& registry = emuhost::CommandRegistry::Instance();
     {
-        emuhost::LoadedPlugin plugin(folder.Library());
+        emuhost::LoadedPlugin one(first.Library());
         EXPECT_EQ(emuhost::HookManager::Instance().InstalledCount(), 10u);
-        auto& registry = emuhost::CommandRegistry::Instance();
         EXPECT_EQ(registry.TimerNames(), std::vector<std::string>{"Thalassovex.ProcessorLimits"});
-        EXPECT_TRUE(registry.HasRconCommand("Thalassovex.Inspect"));
-        EXPECT_TRUE(registry.HasRconCommand("Thalassovex.Apply"));
-        EXPECT_TRUE(registry.HasRconCommand("TXL.Reload"));
-        auto info = server.Logs().Messages("info");
-        ASSERT_FALSE(info.empty());
-        EXPECT_EQ(info.back(),
-                  "Thalassovex processor candidate loaded: max chance=50%, max crafts=50; awaiting "
-                  "class validation");
+        for (const char* command : {"Thalassovex.Inspect", "Thalassovex.Apply", "TXL.Reload"})
+            EXPECT_TRUE(registry.HasRconCommand(command)) << command;
+        emuhost::LoadedPlugin two(second.Library());
+        EXPECT_EQ(emuhost::HookManager::Instance().InstalledCount(), 20u);
+        EXPECT_EQ(server.Logs().Messages("info"),
+                  (std::vector<std::string>{"Thalassovex processor candidate loaded: max "
+                                            "chance=50%, max crafts=7; awaiting class validation",
+                                            "Thalassovex processor candidate loaded: max "
+                                            "chance=12.5%, max crafts=9; awaiting class "
+                                            "validation"}));
     }
     EXPECT_EQ(emuhost::HookManager::Instance().InstalledCount(), 0u);
-    EXPECT_TRUE(emuhost::CommandRegistry::Instance().RconCommandNames().empty());
-    EXPECT_TRUE(emuhost::CommandRegistry::Instance().TimerNames().empty());
+    EXPECT_TRUE(registry.RconCommandNames().empty());
+    EXPECT_TRUE(registry.TimerNames().empty());
     EXPECT_EQ(emu::LiveAllocations(), live);
 }
 
