@@ -162,9 +162,9 @@ TEST(DevServerTerminal, HistoryOutlivesTheServerUnlessTurnedOff) {
         return terminal.Exit();
     };
     EXPECT_EQ(run("stat 1\rquit\r"), 0);
-    const auto history = txltest::ReadTextFile(file);
+    const auto history = txltest::ReadBytes(file);
     EXPECT_EQ(run("stat 2\rquit\r", {"--no-history"}), 0);
-    EXPECT_EQ(txltest::ReadTextFile(file), history);
+    EXPECT_EQ(txltest::ReadBytes(file), history);
     EXPECT_EQ(run("\x1b[A\r"), 0) << "Up brings back the first run's last line, quit";
 }
 

@@ -170,7 +170,7 @@ int DevServerChild::WaitForRconPort() {
 
 DevServerRun RunDevServerScript(const std::filesystem::path& folder, const std::string& script,
                                 std::vector<std::string> options) {
-    WriteTextFile(folder / "script.txt", script);
+    WriteBytes(folder / "script.txt", script);
     options.insert(options.begin(),
                    {"--plugin-dir", folder.string(), "--script", (folder / "script.txt").string()});
     DevServerChild process(options, folder);
@@ -179,17 +179,6 @@ DevServerRun RunDevServerScript(const std::filesystem::path& folder, const std::
     run.out = process.Out();
     run.err = process.Err();
     return run;
-}
-
-std::string ReadTextFile(const std::filesystem::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    std::ostringstream text;
-    text << stream.rdbuf();
-    return text.str();
-}
-
-void WriteTextFile(const std::filesystem::path& file, const std::string& text) {
-    std::ofstream(file, std::ios::binary) << text;
 }
 
 std::vector<std::string> Lines(const std::string& text) {

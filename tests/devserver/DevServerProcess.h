@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "support/CapturingSink.h"
+#include "support/EmulatedServer.h"
 
 namespace txltest {
 
@@ -22,8 +23,6 @@ struct DevServerRun {
 DevServerRun RunDevServerScript(const std::filesystem::path& folder, const std::string& script,
                                 std::vector<std::string> options = {});
 
-std::string ReadTextFile(const std::filesystem::path& file);
-void WriteTextFile(const std::filesystem::path& file, const std::string& text);
 // The lines of `text`, without their line ends (LF or CRLF).
 std::vector<std::string> Lines(const std::string& text);
 
@@ -40,8 +39,8 @@ class ChildProcess {
     // The exit code once it has ended within `timeout`; -1 when it has not (it is then killed)
     // or when a signal ended it.
     int Wait(std::chrono::milliseconds timeout = std::chrono::seconds(5));
-    std::string Out() const { return ReadTextFile(out_); }
-    std::string Err() const { return ReadTextFile(err_); }
+    std::string Out() const { return ReadBytes(out_); }
+    std::string Err() const { return ReadBytes(err_); }
 
   private:
     void Kill();

@@ -13,7 +13,7 @@ using txl::devserver::ParseOptions;
 using txltest::Contains;
 using txltest::Lines;
 using txltest::PluginFolder;
-using txltest::ReadTextFile;
+using txltest::ReadBytes;
 using txltest::RunDevServerScript;
 
 TEST(DevServerOptions, ReadsEveryOption) {
@@ -95,9 +95,9 @@ TEST(DevServerScript, RepliesLogAndReportGoWhereTheyBelong) {
             "error: spawn: 'NoSuchClass' is not a creature or container class", "> craft 1 1:1 12",
             "10", "> advance 20", "> craft 1 1:1 1", "0", "> Thalassovex.Inspect",
             "Thalassovex runtime capture written to processor-runtime.json"}));
-    auto report = nlohmann::json::parse(ReadTextFile(folder.Path() / "processor-runtime.json"));
+    auto report = nlohmann::json::parse(ReadBytes(folder.Path() / "processor-runtime.json"));
     EXPECT_EQ(report["animals"].size(), 2u);
-    auto log = ReadTextFile(folder.Path() / "logs" / "txl-devserver.log");
+    auto log = ReadBytes(folder.Path() / "logs" / "txl-devserver.log");
     for (const char* line :
          {"TXL counter attached: 1:1 0/10", "TXL craft completed: source 1:1 10/10",
           "TXL retained exhausted blueprint 1:1"}) {
@@ -110,7 +110,7 @@ TEST(DevServerScript, RepliesLogAndReportGoWhereTheyBelong) {
 TEST(DevServerScript, RefusedStartNamesTheProblemAndRunsNothing) {
     PluginFolder folder;
     auto world = folder.Path() / "world.json";
-    txltest::WriteTextFile(world, R"({"actors": [{"class": "Strider_Character_BP_C"},
+    txltest::WriteBytes(world, R"({"actors": [{"class": "Strider_Character_BP_C"},
         {"class": "StorageBox_Small_C"},
         {"class": "Thalassovex_Character_BP_C", "items": [{"class": "X"}]}]})");
     auto marker = folder.Path() / "ran.json";
@@ -147,12 +147,12 @@ TEST(DevServerScript, SavedWorldComesBackExactlyAndItsCountersGoOnCounting) {
                            {"--world", File("world.json")});
     ASSERT_EQ(second.exitCode, 0) << second.err;
 
-    EXPECT_EQ(ReadTextFile(File("after.json")), ReadTextFile(File("before.json")));
-    EXPECT_EQ(ReadTextFile(File("again.json")), ReadTextFile(File("world.json")));
-    EXPECT_EQ(nlohmann::json::parse(ReadTextFile(File("world.json")))["craftSeed"], 99);
+    EXPECT_EQ(ReadBytes(File("after.json")), ReadBytes(File("before.json")));
+    EXPECT_EQ(ReadBytes(File("again.json")), ReadBytes(File("world.json")));
+    EXPECT_EQ(nlohmann::json::parse(ReadBytes(File("world.json")))["craftSeed"], 99);
 
     // The second craft from the copy was a second short of done when the world was saved.
-    auto later = nlohmann::json::parse(ReadTextFile(File("later.json")));
+    auto later = nlohmann::json::parse(ReadBytes(File("later.json")));
     EXPECT_EQ(txltest::FindStateItem(later, 4, "4:1")["customData"][0]["floats"],
               nlohmann::json::parse("[1.0, 10.0, 5.0]"));
     EXPECT_EQ(txltest::FindStateItem(later, 1, "1:1")["customData"][0]["floats"],

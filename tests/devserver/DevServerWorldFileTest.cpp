@@ -119,7 +119,7 @@ TEST(DevServerWorldFile, OwnClassesChainsAndValuesArrive) {
 
 // The ```json blocks of the README's section on world files load as written.
 TEST(DevServerWorldFile, EveryReadmeExampleLoadsAsWritten) {
-    std::string readme = txltest::ReadTextFile(std::filesystem::path(TXL_SOURCE_DIR) / "README.md");
+    std::string readme = txltest::ReadBytes(std::filesystem::path(TXL_SOURCE_DIR) / "README.md");
     const auto start = readme.find("### World files");
     const auto end = readme.find("\n### ", start + 1);
     int examples = 0;

@@ -24,7 +24,7 @@ std::string InstallClients(const fs::path& folder) {
     std::string versions;
     for (const std::string& client : kClients) versions += client + "\n";
     const fs::path marker = folder / "installed.txt";
-    if (fs::exists(marker) && txltest::ReadTextFile(marker) == versions) return "";
+    if (fs::exists(marker) && txltest::ReadBytes(marker) == versions) return "";
     fs::create_directories(folder);
     std::vector<std::string> install = {
         "/usr/bin/env", "npm",        "install",   "--prefix",          folder.string(),
@@ -32,8 +32,8 @@ std::string InstallClients(const fs::path& folder) {
     install.insert(install.end(), kClients.begin(), kClients.end());
     txltest::ChildProcess npmRun(install, folder / "npm.out", folder / "npm.err");
     if (npmRun.Wait(std::chrono::milliseconds(seconds(90))) != 0)
-        return txltest::ReadTextFile(folder / "npm.err");
-    txltest::WriteTextFile(marker, versions);
+        return txltest::ReadBytes(folder / "npm.err");
+    txltest::WriteBytes(marker, versions);
     return "";
 }
 
@@ -95,7 +95,7 @@ TEST(RconDevServerTest, NpmClientsRunThePluginCommandsAndReadLongRepliesWhole) {
     txltest::ChildProcess clients(run, folder.Path() / "clients.out",
                                   folder.Path() / "clients.err");
     ASSERT_EQ(clients.Wait(std::chrono::milliseconds(seconds(60))), 0)
-        << txltest::ReadTextFile(folder.Path() / "clients.err");
+        << txltest::ReadBytes(folder.Path() / "clients.err");
 
     const std::string state = reference.Execute(1, "state").value_or("");
     ASSERT_GT(state.size(), 4096u);
@@ -103,7 +103,7 @@ TEST(RconDevServerTest, NpmClientsRunThePluginCommandsAndReadLongRepliesWhole) {
         "Thalassovex runtime capture written to processor-runtime.json",
         "Thalassovex limits applied and replicated to loaded animals",
         "Thalassovex limits applied and replicated to loaded animals", state};
-    const auto lines = txltest::Lines(txltest::ReadTextFile(folder.Path() / "clients.out"));
+    const auto lines = txltest::Lines(txltest::ReadBytes(folder.Path() / "clients.out"));
     ASSERT_EQ(lines.size(), 3u);
     for (const std::string& line : lines) {
         const auto result = nlohmann::json::parse(line);
