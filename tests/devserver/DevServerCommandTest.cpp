@@ -133,8 +133,7 @@ TEST_F(DevServerCommand, CommandsChangeTheWorldAndReplyAsDocumented) {
 
 TEST_F(DevServerCommand, ConfigWriteReplacesOnlyTheFolderConfigAsGiven) {
     EXPECT_TRUE(Run("config write {\"Enabled\": false, broken").ok);
-    EXPECT_EQ(txltest::ReadBytes(folder_.Path() / "config.json"),
-              "{\"Enabled\": false, broken\n");
+    EXPECT_EQ(txltest::ReadBytes(folder_.Path() / "config.json"), "{\"Enabled\": false, broken\n");
     EXPECT_EQ(Run("config show").reply, "{\"Enabled\": false, broken");
     // A stray quote is broken text too, and stays as typed.
     EXPECT_TRUE(Run("config write {\"Enabled\": \"fal").ok);
