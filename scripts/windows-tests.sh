@@ -3,7 +3,7 @@
 # Usage: scripts/windows-tests.sh [BUILD_DIR]   (make windows passes build/windows-wine)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${1:-$root/build/windows-wine}"
+build="$(cd "${1:-$root/build/windows-wine}" && pwd)"
 source "$root/scripts/wine-env.sh" "$build"
 trap '"$WINESERVER" -k >/dev/null 2>&1 || true' EXIT
 cd "$root"
@@ -13,7 +13,7 @@ before=$(leftovers)
 status=0
 ctest --preset windows-wine || status=$?
 # The whole suite in one process as well, shuffled and twice over, as on Linux.
-(cd "$build/tests" && "$WINE64" ./txl_tests.exe --gtest_shuffle --gtest_repeat=2 --gtest_brief=1) ||
+(cd "$build/tests" && "$WINE64" "$build/bin/txl_tests.exe" --gtest_shuffle --gtest_repeat=2 --gtest_brief=1) ||
   status=$?
 left=$(( $(leftovers) - before ))
 if [ "$left" -gt 0 ]; then

@@ -35,6 +35,7 @@ void StoreCounterRecord(UPrimalItem* item, std::int32_t maximum, std::int32_t us
     NewCounterEntry entry{kCounterVersion, static_cast<float>(maximum), static_cast<float>(used)};
     entry.Data.CustomDataName = host::MakeName(kCounterEntryName);
     host::Call<void>("UPrimalItem.SetCustomItemData(FCustomItemData&)"_function, item, &entry.Data);
+    host::ReleaseArray(entry.Data.CustomDataFloats);
 }
 
 bool SitsInProcessorInventory(UPrimalItem* item) {

@@ -107,6 +107,7 @@ bool RewriteCounterDescription(UPrimalItem* item, std::int32_t maximum, std::int
     fresh.Get().AssignRange(joined.data(), static_cast<int>(joined.size()));
     // The old buffer moves into `fresh`, which releases it.
     std::swap(current, fresh.Get());
+    fresh.Release();
     host::WriteFlag(item, "UPrimalItem.bHideCustomDescription"_flag, false);
     host::WriteFlag(item, "UPrimalItem.bForceAllowCustomItemDescription"_flag, true);
     return true;

@@ -17,16 +17,16 @@ namespace {
 // The actor array the game fills for us; its buffer is the engine's and goes back on every exit.
 class ActorArray {
   public:
-    ActorArray() : uncaught_(std::uncaught_exceptions()) {}
-    ~ActorArray() noexcept(false) { host::ReleaseBufferInDestructor(value_.Data, uncaught_); }
+    ActorArray() = default;
+    ~ActorArray() { host::ReleaseBufferOrLog(value_.Data); }
     ActorArray(const ActorArray&) = delete;
     ActorArray& operator=(const ActorArray&) = delete;
 
     TArray<AActor*>& Get() { return value_; }
+    void Release() { host::ReleaseArray(value_); }
 
   private:
     TArray<AActor*> value_;
-    int uncaught_;
 };
 
 }  // namespace
@@ -64,6 +64,7 @@ std::string SerialiseInspectionReport(UWorld* world) {
     text.Append(",\n  \"classes\": ");
     text.Append(classes, 2);
     text.Append("\n}");
+    actors.Release();
     return text.Take();
 }
 

@@ -35,20 +35,26 @@ void ReadNameText(const FName& name, ShortText& out) {
     const int32 length = ConvertedLength(wide);
     if (length < 1) {
         out.Resize(0);
+        text.Release();
         return;
     }
     ConvertInto(wide, length, out);
+    text.Release();
 }
 
 bool NameEquals(const FName& name, std::string_view expected) {
     EngineString text;
     const std::wstring_view wide = EngineNameText(name, text);
     const int32 length = ConvertedLength(wide);
-    if (length < 1) return expected.empty();
-    if (static_cast<std::size_t>(length) != expected.size()) return false;
-    ShortText converted;
-    ConvertInto(wide, length, converted);
-    return converted.View() == expected;
+    bool equal =
+        length < 1 ? expected.empty() : static_cast<std::size_t>(length) == expected.size();
+    if (equal && length > 0) {
+        ShortText converted;
+        ConvertInto(wide, length, converted);
+        equal = converted.View() == expected;
+    }
+    text.Release();
+    return equal;
 }
 
 std::string NameText(const FName& name) {

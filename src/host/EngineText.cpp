@@ -29,21 +29,10 @@ void ReleaseBufferOrLog(void* data) noexcept {
     }
 }
 
-void ReleaseBufferInDestructor(void* data, int uncaughtAtConstruction) {
-    if (std::uncaught_exceptions() > uncaughtAtConstruction) {
-        ReleaseBufferOrLog(data);
-    } else {
-        ReleaseBuffer(data);
-    }
-}
-
-EngineString::EngineString() : uncaught_(std::uncaught_exceptions()) {}
-
-EngineString::EngineString(const std::wstring& text)
-    : value_(text.c_str()), uncaught_(std::uncaught_exceptions()) {}
-
-EngineString::~EngineString() noexcept(false) {
-    ReleaseBufferInDestructor(value_.Data, uncaught_);
+void EngineString::Release() {
+    void* data = value_.Data;
+    value_ = FString();
+    ReleaseBuffer(data);
 }
 
 std::string ToUtf8(const wchar_t* text, int count) {

@@ -20,26 +20,33 @@ void SetReleaseFailureReport(ReleaseFailureReport report) noexcept;
 // Only where raising would end the process (a destructor that may not throw): a release that
 // fails goes to the report above and the buffer is lost.
 void ReleaseBufferOrLog(void* data) noexcept;
-// For destructors declared noexcept(false): raises a failed release, unless an exception begun
-// after the owner's construction (`uncaughtAtConstruction`, from std::uncaught_exceptions()) is
-// unwinding through it; then it is reported as above.
-void ReleaseBufferInDestructor(void* data, int uncaughtAtConstruction);
-
-// An FString this code owns; its buffer is released when it goes.
+// An FString this code owns. The normal path ends with Release(), whose failure is raised like
+// any other host failure; a buffer still held when it goes (an exception is unwinding) is
+// released by the destructor, which may only report a failure. Whether an exception is unwinding
+// cannot be asked instead: on Windows each module keeps its own count of them.
 class EngineString {
   public:
-    EngineString();
-    explicit EngineString(const std::wstring& text);
-    ~EngineString() noexcept(false);
+    EngineString() = default;
+    explicit EngineString(const std::wstring& text) : value_(text.c_str()) {}
+    ~EngineString() { ReleaseBufferOrLog(value_.Data); }
     EngineString(const EngineString&) = delete;
     EngineString& operator=(const EngineString&) = delete;
 
     FString& Get() { return value_; }
+    void Release();
 
   private:
     FString value_;
-    int uncaught_;
 };
+
+// Releases an engine array on the normal path and empties it, so its owner's destructor, which
+// only reports, finds nothing left to release.
+template <class T>
+void ReleaseArray(TArray<T>& array) {
+    void* data = array.Data;
+    array = TArray<T>();
+    ReleaseBuffer(data);
+}
 
 // Text of `count` wide units (no terminator counted). Empty for null or a count below 1.
 std::string ToUtf8(const wchar_t* text, int count);

@@ -10,6 +10,7 @@ void SendRconReply(RCONClientConnection* connection, const RCONPacket* packet,
     EngineString reply(text);
     Call<void>("RCONClientConnection.SendMessage(int,int,FString&)"_function, connection,
                packet->Id, 0, &reply.Get());
+    reply.Release();
 }
 
 }  // namespace txl::host

@@ -18,6 +18,7 @@ void AddCommand(const wchar_t* name, void (*handler)(RCONClientConnection*, RCON
     host::EngineString command(name);
     AsaApi::GetCommands().AddRconCommand(command.Get(), AsaApi::RconCallback(handler));
     if (registered != nullptr) *registered = true;
+    command.Release();
 }
 
 }  // namespace
@@ -29,6 +30,7 @@ void RegisterTimerAndCommands() {
         AsaApi::GetCommands().AddOnTimerCallback(timer.Get(),
                                                  AsaApi::TimerCallback(&RunEnforcementTimer));
         state.TimerRegistered = true;
+        timer.Release();
     }
     AddCommand(kInspectCommand, &HandleInspectCommand, &state.CommandsRegistered);
     AddCommand(kApplyCommand, &HandleApplyCommand);

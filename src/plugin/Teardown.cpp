@@ -32,6 +32,7 @@ void Teardown() {
             RunStep([name] {
                 host::EngineString command(name);
                 AsaApi::GetCommands().RemoveRconCommand(command.Get());
+                command.Release();
             });
         }
         state.CommandsRegistered = false;
@@ -40,6 +41,7 @@ void Teardown() {
         RunStep([] {
             host::EngineString timer(kTimerName);
             AsaApi::GetCommands().RemoveOnTimerCallback(timer.Get());
+            timer.Release();
         });
     }
     for (HookIndex index : kHookRemovalOrder) {

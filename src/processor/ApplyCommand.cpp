@@ -42,6 +42,7 @@ void HandleApplyCommand(RCONClientConnection* connection, RCONPacket* packet, UW
     ActorArray actors;
     try {
         EnforceLoadedProcessors(world, actors.value);
+        host::ReleaseArray(actors.value);
     } catch (const std::exception& error) {
         // The switch may still be on; the administrator must not read this as applied.
         LogHookFailure(error);

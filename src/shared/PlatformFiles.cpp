@@ -49,14 +49,30 @@ bool Exists(const std::filesystem::path& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// Not every implementation of the replacement carries these over; they are set again where not.
+void KeepAttributes(const std::filesystem::path& target, DWORD attributes) {
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD now = GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || now == INVALID_FILE_ATTRIBUTES ||
+        (now & kKept) == (attributes & kKept))
+        return;
+    const DWORD wanted = (now & ~kKept & ~FILE_ATTRIBUTE_NORMAL) | (attributes & kKept);
+    SetFileAttributesW(target.c_str(), wanted == 0 ? FILE_ATTRIBUTE_NORMAL : wanted);
+}
+
 // The replacement keeps the report's attributes, security and creation time. When the host
 // could not move the new file into place after moving the old one away, the move is finished
 // here, so the report never goes missing.
 bool MoveOver(const std::filesystem::path& scratch, const std::filesystem::path& target) {
     if (!Exists(target)) return MoveFileExW(scratch.c_str(), target.c_str(), 0) != 0;
-    if (ReplaceFileW(target.c_str(), scratch.c_str(), nullptr, 0, nullptr, nullptr)) return true;
-    return GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
-           MoveFileExW(scratch.c_str(), target.c_str(), 0) != 0;
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    const bool moved =
+        ReplaceFileW(target.c_str(), scratch.c_str(), nullptr, 0, nullptr, nullptr) ||
+        (GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
+         MoveFileExW(scratch.c_str(), target.c_str(), 0));
+    if (moved) KeepAttributes(target, attributes);
+    return moved;
 }
 
 }  // namespace
