@@ -43,8 +43,12 @@ PluginFolder::PluginFolder(const std::string& configJson) {
 }
 
 PluginFolder::~PluginFolder() {
+    namespace fs = std::filesystem;
     std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    // Windows removes no read-only file, and some tests leave their report read-only.
+    for (fs::recursive_directory_iterator it(path_, ignored), end; it != end; it.increment(ignored))
+        fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ignored);
+    fs::remove_all(path_, ignored);
 }
 
 std::filesystem::path PluginFolder::Library() const {
