@@ -24,14 +24,11 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using txltest::AsObject;
 using txltest::kApplied;
 using txltest::kApplyFailed;
 using txltest::kSuccess;
 using txltest::kTamed;
-
-UObject* AsObject(emu::Character* creature) {
-    return reinterpret_cast<UObject*>(creature);
-}
 
 // The command as an administrator runs it, with the plug-in library loaded.
 class ApplyCommand : public ::testing::Test {

@@ -23,6 +23,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using txltest::AsObject;
 using txltest::kSuccess;
 using txltest::kTamed;
 using txltest::kWild;
@@ -40,10 +41,6 @@ const std::vector<std::string> kStatusReplication = {"ServerSyncReplicatedValues
 std::vector<std::string> Join(std::vector<std::string> a, const std::vector<std::string>& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
-}
-
-UObject* AsObject(emu::Character* creature) {
-    return reinterpret_cast<UObject*>(creature);
 }
 
 // The thread-local flag that keeps the current-status detour from enforcing inside its own

@@ -29,6 +29,11 @@ inline const std::string kApplied = "Thalassovex limits applied and replicated t
 inline const std::string kDisabled = "Thalassovex disabled; check API log";
 inline const std::string kApplyFailed = "Thalassovex apply failed; check API log";
 
+// A creature as the plug-in sees it.
+inline UObject* AsObject(emu::Character* creature) {
+    return reinterpret_cast<UObject*>(creature);
+}
+
 // A processor of the standard class with the given property values and success status (all
 // three status arrays).
 emu::Character* SpawnProcessor(emu::Game& game, int32 team, ProcessorValues values,
