@@ -43,8 +43,6 @@ class RefreshScope {
     bool entered_ = false;
 };
 
-bool RefreshCounter(UPrimalItem* item);
-
 std::int32_t& NativeCount(UPrimalItem* item) {
     return host::Field<std::int32_t>(item, "UPrimalItem.CustomItemID"_field);
 }
@@ -112,37 +110,41 @@ bool RefreshRootCounter(const SourceChain& chain) {
     return rewritten || attached;
 }
 
+bool IsRefreshable(UPrimalItem* item) {
+    return State().EnforcementEnabled && crafting::IsCountedBlueprint(item);
+}
+
 // True when the item changed; a copy whose chain of sources cannot be resolved stays as it is.
-bool RefreshCounter(UPrimalItem* item) {
-    if (!State().EnforcementEnabled || !crafting::IsCountedBlueprint(item)) return false;
+// The chain comes from the caller, which resolved it already.
+bool RefreshCounter(UPrimalItem* item, const SourceChain& chain) {
+    if (!chain.Resolved) return false;
     RefreshScope scope(item);
     if (!scope.Entered()) return false;
-    const SourceChain chain = ResolveSourceChain(item);
-    if (!chain.Resolved) return false;
     const bool changed = RefreshRootCounter(chain);
-    if (chain.Count == 1) return changed;
     // Every link, however deep, mirrors the root.
     UPrimalItem* root = chain.Root();
-    if (FindCounterEntry(root) == nullptr) return false;
+    bool mirrored = false;
     for (int i = chain.Count - 2; i >= 0; --i) {
         // Found again for each: a game call may have moved the root's array.
         FCustomItemData* entry = FindCounterEntry(root);
         if (entry == nullptr) break;
         MirrorRoot(chain.Links[static_cast<std::size_t>(i)], root, entry);
+        mirrored = true;
     }
-    return true;
+    return changed || mirrored;
 }
 
 }  // namespace
 
 bool RefreshBlueprintCounter(UPrimalItem* item) {
-    return RefreshCounter(item);
+    return IsRefreshable(item) && RefreshCounter(item, ResolveSourceChain(item));
 }
 
 UPrimalItem* RefreshCountedRoot(UPrimalItem* item) {
-    UPrimalItem* root = ResolveRootBlueprint(item);
-    if (root != nullptr) RefreshCounter(item);
-    return root;
+    const SourceChain chain = ResolveSourceChain(item);
+    if (!chain.Resolved) return nullptr;
+    if (IsRefreshable(item)) RefreshCounter(item, chain);
+    return chain.Root();
 }
 
 bool IsBlueprintExhausted(UPrimalItem* item) {
