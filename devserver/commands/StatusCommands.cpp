@@ -11,8 +11,6 @@
 namespace txl::devserver {
 namespace {
 
-constexpr int kSuccessStatus = 11;
-
 emu::StatusComponent* StatusArgument(CommandContext& context) {
     emu::Character* creature = CreatureArgument(context.session, context.words[1]);
     if (creature->MyCharacterStatusComponent == nullptr)

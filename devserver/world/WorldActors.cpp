@@ -12,20 +12,12 @@
 namespace txl::devserver {
 namespace {
 
-constexpr int kSuccessStatus = 11;
-
 bool IsCreatureClass(emu::Game& game, const emu::Class* cls) {
     return emu::Game::IsChildOf(cls, game.FindClass("PrimalCharacter"));
 }
 
 bool IsContainerClass(emu::Game& game, const emu::Class* cls) {
     return emu::Game::IsChildOf(cls, game.FindClass("PrimalStructureItemContainer"));
-}
-
-FItemNetID ItemIdOf(const WorldJsonNode& node) {
-    auto id = ParseItemId(node.String());
-    if (!id) node.Fail("'" + node.String() + "' is not an item id \"A:B\"");
-    return *id;
 }
 
 void PlanProperties(const WorldJsonNode& node, emu::Game& game, PlannedActor& actor) {

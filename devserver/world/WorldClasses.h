@@ -5,6 +5,9 @@
 
 namespace txl::devserver {
 
+// The status a processor's success is kept in; a world file gives it at the top of "status".
+inline constexpr int kSuccessStatus = 11;
+
 // Defines the standard classes (unless "standardClasses" is false) and the file's item,
 // creature and container classes.
 void DefineWorldClasses(const WorldJsonNode& root, emu::Game& game);

@@ -9,12 +9,6 @@
 namespace txl::devserver {
 namespace {
 
-FItemNetID ItemIdOf(const WorldJsonNode& node) {
-    auto id = ParseItemId(node.String());
-    if (!id) node.Fail("'" + node.String() + "' is not an item id \"A:B\"");
-    return *id;
-}
-
 template <typename Read>
 void EachElement(const WorldJsonNode& entry, const char* key, Read read) {
     if (!entry.Has(key)) return;
@@ -45,6 +39,12 @@ PlannedCustomData CustomDataOf(const WorldJsonNode& node) {
 }
 
 }  // namespace
+
+FItemNetID ItemIdOf(const WorldJsonNode& node) {
+    auto id = ParseItemId(node.String());
+    if (!id) node.Fail("'" + node.String() + "' is not an item id \"A:B\"");
+    return *id;
+}
 
 PlannedItem PlanItem(const WorldJsonNode& node, emu::Game& game) {
     node.ExpectObject({"class", "blueprint", "engram", "id", "description", "itemDescription",

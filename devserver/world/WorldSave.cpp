@@ -15,8 +15,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr int kSuccessStatus = 11;
-
 // Exactly as stored: a float as the shortest decimal that reads back to it, a value that is not
 // finite as the text the world file takes for it.
 Json NumberJson(double value) {

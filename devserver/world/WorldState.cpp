@@ -15,20 +15,19 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr int kSuccessStatus = 11;
 constexpr const char* kProcessorProperties[] = {"SuccessRateCap", "NumberMaxCrafts",
                                                 "CraftingSkillLevelMulti"};
 
 // A float as the shortest decimal that reads back as it (0.4, not 0.4000000059604645).
-Json FloatJson(float value) {
+Json StateFloat(float value) {
     if (!std::isfinite(value)) return nullptr;
     return std::stod(NumberText(value));
 }
 
-Json CustomDataJson(GameSession& session, const FCustomItemData& entry) {
+Json StateCustomData(GameSession& session, const FCustomItemData& entry) {
     Json floats = Json::array();
     for (int32 i = 0; i < entry.CustomDataFloats.ArrayNum; ++i)
-        floats.push_back(FloatJson(entry.CustomDataFloats.Data[i]));
+        floats.push_back(StateFloat(entry.CustomDataFloats.Data[i]));
     Json objects = Json::array();
     for (int32 i = 0; i < entry.CustomDataObjects.ArrayNum; ++i) {
         int id = session.Actors().IdOf(entry.CustomDataObjects.Data[i]);
@@ -39,10 +38,10 @@ Json CustomDataJson(GameSession& session, const FCustomItemData& entry) {
                 {"objects", std::move(objects)}};
 }
 
-Json ItemJson(GameSession& session, const emu::Item& item) {
+Json StateItem(GameSession& session, const emu::Item& item) {
     Json customData = Json::array();
     for (int32 i = 0; i < item.CustomItemDatas.ArrayNum; ++i)
-        customData.push_back(CustomDataJson(session, item.CustomItemDatas.Data[i]));
+        customData.push_back(StateCustomData(session, item.CustomItemDatas.Data[i]));
     Json json{{"id", ItemIdText(item.ItemID)},
               {"class", session.Game().ClassName(&item.Object)},
               {"blueprint", emu::ItemFlag(item, emu::kIsBlueprintBit)},
@@ -59,7 +58,7 @@ Json ItemJson(GameSession& session, const emu::Item& item) {
     return json;
 }
 
-Json ActorJson(GameSession& session, int id, emu::Actor* actor) {
+Json StateActor(GameSession& session, int id, emu::Actor* actor) {
     emu::Game& game = session.Game();
     const emu::Class* cls = actor->Object.ClassPrivate;
     bool creature = emu::Game::IsChildOf(cls, game.FindClass("PrimalCharacter"));
@@ -78,16 +77,16 @@ Json ActorJson(GameSession& session, int id, emu::Actor* actor) {
         if (const emu::StatusComponent* status =
                 reinterpret_cast<emu::Character*>(actor)->MyCharacterStatusComponent) {
             json["status"] =
-                Json{{"current", FloatJson(status->CurrentStatusValues[kSuccessStatus])},
-                     {"max", FloatJson(status->MaxStatusValues[kSuccessStatus])},
+                Json{{"current", StateFloat(status->CurrentStatusValues[kSuccessStatus])},
+                     {"max", StateFloat(status->MaxStatusValues[kSuccessStatus])},
                      {"replicatedMax",
-                      FloatJson(status->ReplicatedGlobalMaxStatusValues[kSuccessStatus])},
+                      StateFloat(status->ReplicatedGlobalMaxStatusValues[kSuccessStatus])},
                      {"levelUpPoints", status->LevelUpPointsAvailable},
                      {"levels", status->NumberOfLevelUpPointsApplied[kSuccessStatus]}};
         }
     }
     json["items"] = InventoryJson(
-        game, actor, [&session](const emu::Item& item) { return ItemJson(session, item); });
+        game, actor, [&session](const emu::Item& item) { return StateItem(session, item); });
     return json;
 }
 
@@ -96,7 +95,7 @@ Json ActorJson(GameSession& session, int id, emu::Actor* actor) {
 nlohmann::ordered_json DescribeWorld(GameSession& session) {
     Json actors = Json::array();
     for (int id : session.Actors().LiveIds())
-        actors.push_back(ActorJson(session, id, session.Actors().Find(id)));
+        actors.push_back(StateActor(session, id, session.Actors().Find(id)));
     return Json{{"time", static_cast<double>(session.Clock().NowMs()) / 1000.0},
                 {"actors", std::move(actors)}};
 }
