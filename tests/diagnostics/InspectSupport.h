@@ -1,7 +1,5 @@
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -54,33 +52,6 @@ struct InspectScenario {
     LoadedPluginFolder plugin;
     PluginFolder& folder;
     emu::RconConnection* connection;
-};
-
-// Writes a first report, then expects the second run to fail and leave it byte for byte.
-class EarlierReport : public ::testing::Test {
-  protected:
-    void WriteEarlierReport() {
-        processor = scenario.SpawnProcessor(-0.7f);
-        ASSERT_TRUE(scenario.Inspect());
-        earlier = ReadBytes(scenario.Report());
-        ASSERT_FALSE(earlier.empty());
-        entries = FolderEntries(scenario.folder.Path());
-        scenario.Game().Log().Clear();
-    }
-
-    void ExpectFailureKeptEarlierReport(const std::string& error) {
-        EXPECT_EQ(scenario.Replies(), std::vector<std::string>{kFailed});
-        EXPECT_EQ(ReadBytes(scenario.Report()), earlier);
-        EXPECT_EQ(FolderEntries(scenario.folder.Path()), entries);
-        auto errors = scenario.server.Logs().Messages("error");
-        ASSERT_EQ(errors.size(), 1u);
-        EXPECT_EQ(errors[0].rfind("Thalassovex inspection failed: " + error, 0), 0u) << errors[0];
-    }
-
-    InspectScenario scenario;
-    emu::Character* processor = nullptr;
-    std::string earlier;
-    std::vector<std::string> entries;
 };
 
 }  // namespace txltest
