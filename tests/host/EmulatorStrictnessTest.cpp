@@ -1,8 +1,10 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 #include <string>
 
+#include "AsaApi/Address.h"
 #include "AsaApi/Text.h"
 #include "emugame/Allocator.h"
 #include "emugame/GameCalls.h"
@@ -71,6 +73,15 @@ TEST_F(EmulatorStrictnessDeathTest, AnExceptionLeavingAPluginIntoTheGameOrHostAb
     registry.AddOnTimerCallback(FString(L"Throws"),
                                 [] { throw std::runtime_error("left the timer"); });
     EXPECT_DEATH(registry.FireTimers(), "timer reached the host: left the timer");
+}
+
+// A name the game does not publish ends the call that asked for it, rather than reading nowhere.
+TEST(GameNames, AnUnknownNameFailsLoudly) {
+    txltest::EmulatedServer server;
+    EXPECT_THAT([] { GetAddress("UPrimalItem.NoSuchFunction()"); },
+                ::testing::ThrowsMessage<std::runtime_error>(
+                    ::testing::HasSubstr("UPrimalItem.NoSuchFunction()")));
+    EXPECT_EQ(server.Logs().Messages("error", "AsaApi").size(), 1u);
 }
 
 }  // namespace
