@@ -15,6 +15,7 @@
 #include "plugin/Registrations.h"
 #include "plugin/Teardown.h"
 #include "processor/ProcessorTestWorld.h"
+#include "shared/Logger.h"
 #include "shared/PluginState.h"
 #include "support/EmulatedServer.h"
 
@@ -106,9 +107,11 @@ TEST(LifecycleFailure, FailedHookStillAttemptsTheRestThenRemovesTheInstalledOnes
 TEST(LifecycleFailure, ARemovalTheHostRefusesLeavesTheRestGone) {
     for (const bool hook : {false, true}) {
         SCOPED_TRACE(hook ? "hook" : "command");
-        // In-process, so what is left behind does not point into an unloaded library.
+        // In-process, so what is left behind does not point into an unloaded library. The kept
+        // hook's original stays in the table: the host puts it back when it resets.
         EmulatedServer server;
-        txltest::InProcessPlugin plugin;
+        txl::CreateLogger();
+        txl::State().Hooks = txl::MakeHookTable();
         txl::InstallHooks();
         txl::RegisterTimerAndCommands();
         auto& hooks = emuhost::HookManager::Instance();
