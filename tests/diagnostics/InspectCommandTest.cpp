@@ -14,10 +14,12 @@
 
 #include <nlohmann/json.hpp>
 
-#include "diagnostics/InspectSupport.h"
 #include "emugame/Allocator.h"
 #include "emugame/GameCalls.h"
+#include "emugame/StandardClasses.h"
+#include "emuhost/CommandRegistry.h"
 #include "emuhost/NameRegistry.h"
+#include "processor/ProcessorTestWorld.h"
 
 // "Thalassovex.Inspect" as an RCON client runs it, and how its report replaces the earlier one:
 // never through what another user planted beside it, keeping what the administrator set on it,
@@ -26,10 +28,41 @@ namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
-using txltest::InspectScenario;
-using txltest::kFailed;
 using txltest::kSuccess;
-using txltest::kWritten;
+
+const std::string kWritten = "7,0,Thalassovex runtime capture written to processor-runtime.json";
+const std::string kFailed = "7,0,Thalassovex inspection failed; see API log";
+
+// A server with the plug-in loaded from its own folder and an RCON client.
+struct InspectScenario {
+    explicit InspectScenario(const std::string& config = "{}")
+        : classes(emu::DefineStandardClasses(server.Game())),
+          plugin(config),
+          folder(plugin.Folder()),
+          connection(txltest::OpenConnection(server.Game())) {}
+
+    emu::Game& Game() { return server.Game(); }
+    std::filesystem::path Report() const { return folder.Path() / "processor-runtime.json"; }
+    emu::Character* SpawnProcessor(float currentSuccess) {
+        emu::Character* creature = Game().SpawnCreature(classes.processor, 50000);
+        creature->MyCharacterStatusComponent->CurrentStatusValues[kSuccess] = currentSuccess;
+        return creature;
+    }
+    // As an RCON client would, with packet id 7; true if the host found the command.
+    bool Inspect() {
+        if (!emuhost::CommandRegistry::Instance().HasRconCommand("Thalassovex.Inspect"))
+            return false;
+        txltest::RunCommand(Game(), "Thalassovex.Inspect", connection, 7);
+        return true;
+    }
+    std::vector<std::string> Replies() { return txltest::Replies(Game()); }
+
+    txltest::EmulatedServer server;
+    emu::StandardClasses classes;
+    txltest::LoadedPluginFolder plugin;
+    txltest::PluginFolder& folder;
+    emu::RconConnection* connection;
+};
 
 #if !defined(_WIN32)
 // Acts as an unprivileged user for a scope, so that root's rights do not hide a refusal.
@@ -69,7 +102,7 @@ class ReportFile : public ::testing::Test {
         EXPECT_EQ(errors[0].rfind("Thalassovex inspection failed: " + error, 0), 0u) << errors[0];
     }
 
-    txltest::InspectScenario scenario;
+    InspectScenario scenario;
     emu::Character* processor = nullptr;
     std::string earlier;
     std::vector<std::string> entries;
@@ -174,7 +207,8 @@ TEST_F(ReportFile, AFailureKeepsTheEarlierReportAndTheLimiterOn) {
     }
 #endif
     EXPECT_EQ(emu::LiveAllocations(), live);
-    emu::ItemSpec item = txltest::ItemOf(scenario.classes.resource);
+    emu::ItemSpec item;
+    item.itemClass = scenario.classes.resource;
     item.customDescription = std::wstring(L"broken ") + static_cast<wchar_t>(0xD800);
     scenario.Game().GiveItem(processor->MyInventoryComponent, item);
     live = emu::LiveAllocations();

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -48,8 +47,7 @@ std::string HostFailureLine(const NameFault& fault);
 // throw; a hook's install is refused.
 std::vector<NameFault> EveryNameFault();
 
-std::string Describe(const NameFault& fault);
 // How test output shows a fault.
-void PrintTo(const NameFault& fault, std::ostream* out);
+std::string Describe(const NameFault& fault);
 
 }  // namespace txltest
