@@ -16,11 +16,14 @@
 #include "plugin/Teardown.h"
 #include "processor/ProcessorTestWorld.h"
 #include "shared/Logger.h"
+#include "shared/PluginPaths.h"
 #include "shared/PluginState.h"
 #include "support/EmulatedServer.h"
 
 namespace {
 
+using txl::ParentDirectory;
+using txl::SiblingPath;
 using txltest::EmulatedServer;
 using txltest::PluginFolder;
 
@@ -201,6 +204,27 @@ TEST(Lifecycle, ALibraryLoadedByARelativePathKeepsItsFolderWhenTheDirectoryChang
               std::vector<std::string>{"3,0," + txltest::kApplied});
     EXPECT_EQ(server.Logs().Messages("info").back(),
               "TXL config reloaded: enabled=true chance=50%, new blueprint crafts=9");
+}
+
+// The library's folder drops the last element and its separators; its files lie in that folder.
+TEST(PluginPaths, TheFilesLieInTheLibrarysFolder) {
+    EXPECT_EQ(ParentDirectory(L"C:\\servers\\plugins\\Txl\\Txl.dll"), L"C:\\servers\\plugins\\Txl");
+    EXPECT_EQ(ParentDirectory(L"/srv/plugins//Txl.so"), L"/srv/plugins");
+    EXPECT_EQ(ParentDirectory(L"C:/mixed\\style/Txl.dll"), L"C:/mixed\\style");
+    EXPECT_EQ(ParentDirectory(L"C:\\Txl.dll"), L"C:\\");
+    EXPECT_EQ(ParentDirectory(L"/Txl.so"), L"/");
+    EXPECT_EQ(ParentDirectory(L"Txl.so"), L"");
+#if defined(_WIN32)
+    EXPECT_EQ(SiblingPath(L"C:\\p\\Txl.dll", L"config.json"), L"C:\\p\\config.json");
+#else
+    EXPECT_EQ(SiblingPath(L"/srv/p/Txl.so", L"config.json"), L"/srv/p/config.json");
+    EXPECT_EQ(SiblingPath(L"/Txl.so", L"config.json"), L"/config.json");
+#endif
+    EXPECT_EQ(SiblingPath(L"Txl.so", L"config.json"), L"config.json");
+    // The report lies beside the configuration, whatever the module was called.
+    EXPECT_EQ(SiblingPath(SiblingPath(L"/srv/p/Other Name.so", L"config.json"),
+                          L"processor-runtime.json"),
+              SiblingPath(L"/srv/p/x", L"processor-runtime.json"));
 }
 
 }  // namespace
