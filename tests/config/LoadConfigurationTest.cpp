@@ -126,13 +126,9 @@ class LoadConfigurationTest : public ::testing::Test {
         txl::State().ConfigPath = (folder_.Path() / "config.json").wstring();
     }
 
-    void Write(const std::string& text) { folder_.WriteConfig(text); }
-
-    std::string FailureOf(const std::string& text) {
-        Write(text);
-        return FailureOfLoad();
-    }
-    static std::string FailureOfLoad() {
+    // Writes the file unless null, loads it and gives what the load refused it with.
+    std::string Load(const char* text = nullptr) {
+        if (text != nullptr) folder_.WriteConfig(text);
         try {
             txl::LoadConfiguration();
         } catch (const std::exception& error) {
@@ -146,9 +142,9 @@ class LoadConfigurationTest : public ::testing::Test {
 };
 
 TEST_F(LoadConfigurationTest, CommitsEverySettingTogether) {
-    Write(R"({"Enabled": false, "MaxCraftChancePercent": 25, "MaxCraftingsPerBlueprint": 9,
-              "AdoptTestBlueprints": {"5:6": 2}})");
-    txl::LoadConfiguration();
+    ASSERT_EQ(Load(R"({"Enabled": false, "MaxCraftChancePercent": 25, "MaxCraftingsPerBlueprint": 9,
+                       "AdoptTestBlueprints": {"5:6": 2}})"),
+              "(accepted)");
     const txl::PluginState& state = txl::State();
     EXPECT_FALSE(state.EnforcementEnabled);
     EXPECT_FALSE(state.Config.Enabled);
@@ -158,24 +154,22 @@ TEST_F(LoadConfigurationTest, CommitsEverySettingTogether) {
     EXPECT_EQ(state.Config.AdoptTestBlueprints.at("5:6"), 2);
 
     // A later load replaces the adoption counts rather than adding to them.
-    Write(R"({"AdoptTestBlueprints": {"7:8": 1}})");
-    txl::LoadConfiguration();
+    ASSERT_EQ(Load(R"({"AdoptTestBlueprints": {"7:8": 1}})"), "(accepted)");
     EXPECT_TRUE(state.EnforcementEnabled);
     EXPECT_EQ(state.AdoptionCounts.size(), 1u);
     EXPECT_EQ(state.AdoptionCounts.count("7:8"), 1u);
 }
 
 TEST_F(LoadConfigurationTest, FailedLoadLeavesEverythingAsItWas) {
-    Write(
-        R"({"MaxCraftChancePercent": 30, "MaxCraftingsPerBlueprint": 12, "ExhaustedCounterText": "gone",
-              "AdoptTestBlueprints": {"1:1": 3}})");
-    txl::LoadConfiguration();
+    ASSERT_EQ(Load(R"({"MaxCraftChancePercent": 30, "MaxCraftingsPerBlueprint": 12,
+                       "ExhaustedCounterText": "gone", "AdoptTestBlueprints": {"1:1": 3}})"),
+              "(accepted)");
     txl::State().EnforcementEnabled = false;  // as a runtime error leaves it
 
     for (const char* broken :
          {"", "{", R"({"MaxCraftingsPerBlueprint": 0})", R"({"Enabled": "yes"})",
           R"({"AdoptTestBlueprints": {"1:1": 99}})", "[1]"}) {
-        EXPECT_NE(FailureOf(broken), "(accepted)") << broken;
+        EXPECT_NE(Load(broken), "(accepted)") << broken;
         const txl::PluginState& state = txl::State();
         EXPECT_FALSE(state.EnforcementEnabled);
         EXPECT_EQ(state.MaxChanceFraction, 0.3f);
@@ -184,20 +178,20 @@ TEST_F(LoadConfigurationTest, FailedLoadLeavesEverythingAsItWas) {
         EXPECT_EQ(state.AdoptionCounts.at("1:1"), 3);
     }
     folder_.RemoveConfig();
-    EXPECT_EQ(FailureOfLoad(), "Cannot open config.json");
+    EXPECT_EQ(Load(), "Cannot open config.json");
     // A folder in its place cannot be opened either, whatever it reads as.
     std::filesystem::create_directory(folder_.Path() / "config.json");
-    EXPECT_EQ(FailureOfLoad(), "Cannot open config.json");
+    EXPECT_EQ(Load(), "Cannot open config.json");
     EXPECT_EQ(txl::State().MaxCrafts, 12);
 }
 
 TEST_F(LoadConfigurationTest, ReadsTheFirstValueOnlyAndSkipsAByteOrderMark) {
-    EXPECT_EQ(FailureOf("\xEF\xBB\xBF{\"MaxCraftingsPerBlueprint\": 3}"), "(accepted)");
+    EXPECT_EQ(Load("\xEF\xBB\xBF{\"MaxCraftingsPerBlueprint\": 3}"), "(accepted)");
     EXPECT_EQ(txl::State().MaxCrafts, 3);
-    EXPECT_EQ(FailureOf("{\"MaxCraftingsPerBlueprint\": 4} trailing words {"), "(accepted)");
+    EXPECT_EQ(Load("{\"MaxCraftingsPerBlueprint\": 4} trailing words {"), "(accepted)");
     EXPECT_EQ(txl::State().MaxCrafts, 4);
-    EXPECT_NE(FailureOf("").find("parse_error"), std::string::npos);
-    EXPECT_NE(FailureOf("// note\n{}").find("parse_error"), std::string::npos);
+    EXPECT_NE(Load("").find("parse_error"), std::string::npos);
+    EXPECT_NE(Load("// note\n{}").find("parse_error"), std::string::npos);
 }
 
 }  // namespace

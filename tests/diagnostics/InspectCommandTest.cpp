@@ -120,42 +120,35 @@ TEST(InspectCommand, WithNoProcessorWritesAnEmptyReport) {
     EXPECT_EQ(emu::LiveAllocations(), live);
 }
 
-TEST(InspectCommand, ReportsWhileEnforcementIsOffWithoutChangingAnything) {
-    InspectScenario scenario(R"({"Enabled": false})");
-    emu::Character* creature = scenario.SpawnProcessor(0.4f);
-
-    ASSERT_TRUE(scenario.Inspect());
-
-    json animal = json::parse(txltest::ReadBytes(scenario.Report())).at("animals").at(0);
-    const double stored = 1.0 + static_cast<double>(0.4f);
-    EXPECT_EQ(animal.at("uncappedSuccess"), stored);
-    EXPECT_EQ(animal.at("effectiveSuccess"), stored);
-    // No enforcement ran, so no layout was discovered.
-    EXPECT_FALSE(animal.contains("chance"));
-    EXPECT_EQ(creature->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], 0.4f);
-    EXPECT_EQ(scenario.Replies(), std::vector<std::string>{kWritten});
-}
-
 // Reading "effectiveSuccess" goes through the status detour, which enforces the creature on the
-// class's first sight; the layout it creates already fills the same record.
+// class's first sight; the layout it creates already fills the same record. Switched off, the
+// inspection changes nothing and, with no layout discovered, reports no chance.
 TEST(InspectCommand, EffectiveSuccessPassesThroughTheStatusDetour) {
-    InspectScenario scenario;
-    emu::Character* creature = scenario.SpawnProcessor(0.4f);
-    creature->MyCharacterStatusComponent->MaxStatusValues[kSuccess] = 0.8f;
-    auto* chance = emu::FindDeclaredProperty(scenario.Game(), &scenario.classes.processor->Base,
-                                             "SuccessRateCap");
-    emu::PropertyValue<float>(creature, chance) = 1.0f;
+    for (const bool enabled : {true, false}) {
+        SCOPED_TRACE(enabled);
+        InspectScenario scenario(enabled ? "{}" : R"({"Enabled": false})");
+        emu::Character* creature = scenario.SpawnProcessor(0.4f);
+        creature->MyCharacterStatusComponent->MaxStatusValues[kSuccess] = 0.8f;
+        auto* chance = emu::FindDeclaredProperty(scenario.Game(), &scenario.classes.processor->Base,
+                                                 "SuccessRateCap");
+        emu::PropertyValue<float>(creature, chance) = 1.0f;
 
-    ASSERT_TRUE(scenario.Inspect());
+        ASSERT_TRUE(scenario.Inspect());
 
-    json animal = json::parse(txltest::ReadBytes(scenario.Report())).at("animals").at(0);
-    EXPECT_EQ(animal.at("uncappedSuccess"), 1.0 + static_cast<double>(0.4f));
-    EXPECT_EQ(animal.at("effectiveSuccess"), 0.5);
-    EXPECT_EQ(animal.at("maximumSuccess"), 0.5);
-    EXPECT_EQ(animal.at("chance"), 0.5);
-    EXPECT_EQ(animal.at("maxCrafts"), 50);
-    EXPECT_EQ(creature->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], -0.5f);
-    EXPECT_EQ(scenario.Replies(), std::vector<std::string>{kWritten});
+        json animal = json::parse(txltest::ReadBytes(scenario.Report())).at("animals").at(0);
+        const double stored = 1.0 + static_cast<double>(0.4f);
+        EXPECT_EQ(animal.at("uncappedSuccess"), stored);
+        EXPECT_EQ(animal.at("effectiveSuccess"), enabled ? 0.5 : stored);
+        EXPECT_EQ(animal.contains("chance"), enabled);
+        if (enabled) {
+            EXPECT_EQ(animal.at("maximumSuccess"), 0.5);
+            EXPECT_EQ(animal.at("chance"), 0.5);
+            EXPECT_EQ(animal.at("maxCrafts"), 50);
+        }
+        EXPECT_EQ(creature->MyCharacterStatusComponent->CurrentStatusValues[kSuccess],
+                  enabled ? -0.5f : 0.4f);
+        EXPECT_EQ(scenario.Replies(), std::vector<std::string>{kWritten});
+    }
 }
 
 // A release that fails ends the command like any other host failure; the one of the actor array,

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
