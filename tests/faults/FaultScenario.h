@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -49,5 +50,8 @@ std::vector<NameFault> EveryNameFault();
 
 // How test output shows a fault.
 std::string Describe(const NameFault& fault);
+inline void PrintTo(const NameFault& fault, std::ostream* out) {
+    *out << Describe(fault);
+}
 
 }  // namespace txltest
