@@ -1,5 +1,5 @@
+#include <sstream>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include <gmock/gmock.h>
@@ -16,26 +16,29 @@
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
-using txltest::kSuccess;
+using txltest::kApplied;
 using txltest::kTamed;
 
 const std::string kRejected = "TXL reload rejected; existing settings retained. Check API log.";
 const std::string kReloadedDisabled =
     "TXL config reloaded; enforcement disabled. Previous item/stat changes are not reverted.";
-using txltest::kApplied;
-using txltest::kApplyFailed;
-using txltest::kDisabled;
 
-class ReloadCommand : public ::testing::Test {
-  protected:
+// A server with the plug-in loaded (crafts cap 20), an RCON client and one tamed processor.
+struct Reloading {
+    explicit Reloading(float success = -0.7f)
+        : creature(txltest::SpawnProcessor(server.Game(), kTamed, {1.0f, 100, 2.0f}, success)) {}
+
     emu::Game& Game() { return server.Game(); }
-    void Reload(int32 id = 5) { txltest::RunCommand(Game(), "TXL.Reload", connection, id); }
-    void Reload(const std::string& config) {
-        plugin.Folder().WriteConfig(config);
-        Reload();
+    // A null config removes the file.
+    void Reload(const char* config) {
+        if (config == nullptr) {
+            plugin.Folder().RemoveConfig();
+        } else {
+            plugin.Folder().WriteConfig(config);
+        }
+        txltest::RunCommand(Game(), "TXL.Reload", connection, 5);
     }
-    int32 CraftsAfterUse(emu::Character* creature) {
+    int32 CraftsAfterUse() {
         emu::calls::ServerMultiUse(Game().PlayerController(), &creature->Base.Object, 0);
         return txltest::ValuesOf(Game(), creature).crafts;
     }
@@ -43,105 +46,91 @@ class ReloadCommand : public ::testing::Test {
     txltest::EmulatedServer server;
     txltest::LoadedPluginFolder plugin{R"({"MaxCraftingsPerBlueprint": 20})"};
     emu::RconConnection* connection = txltest::OpenConnection(server.Game());
+    emu::Character* creature;
 };
 
-TEST_F(ReloadCommand, ARefusedFileKeepsEverySetting) {
-    auto* creature = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f});
+TEST(ReloadCommand, ARefusedFileKeepsEverySetting) {
+    Reloading r;
     // Every refusal of the validation (its own test lists them) takes this road.
-    const std::vector<std::pair<std::string, std::string>> refused = {
+    const std::vector<std::pair<const char*, std::string>> refused = {
         {"[]", "Config must be a JSON object"},
         // Compared with the crafts cap of the same file.
         {R"({"MaxCraftingsPerBlueprint": 3, "AdoptTestBlueprints": {"1:2": 4}})",
          "Adoption count exceeds max crafts"},
+        {R"({"Enabled": )", "[json.exception.parse_error"},
+        {R"({"Enabled": 1})", "[json.exception.type_error.302] type must be boolean"},
+        {nullptr, "Cannot open config.json"},
     };
     auto live = emu::LiveAllocations();
     for (const auto& [config, message] : refused) {
-        server.Logs().Clear();
-        Reload(config);
-        EXPECT_THAT(server.Logs().Messages(), ElementsAre("TXL reload rejected: " + message))
-            << config;
+        r.server.Logs().Clear();
+        r.Reload(config);
+        EXPECT_THAT(r.server.Logs().Messages(),
+                    ElementsAre(::testing::StartsWith("TXL reload rejected: " + message)));
     }
-    server.Logs().Clear();
-    Reload(R"({"Enabled": )");
-    EXPECT_THAT(
-        server.Logs().Messages("error"),
-        ElementsAre(::testing::StartsWith("TXL reload rejected: [json.exception.parse_error")));
-    Reload(R"({"Enabled": 1})");
-    EXPECT_THAT(server.Logs().Messages("error").back(),
-                ::testing::HasSubstr("type must be boolean"));
-    plugin.Folder().RemoveConfig();
-    Reload();
-    EXPECT_EQ(server.Logs().Messages("error").back(),
-              "TXL reload rejected: Cannot open config.json");
-
-    EXPECT_EQ(txltest::Replies(Game()),
-              std::vector<std::string>(refused.size() + 3, "5,0," + kRejected));
+    EXPECT_EQ(txltest::Replies(r.Game()),
+              std::vector<std::string>(refused.size(), "5,0," + kRejected));
     EXPECT_EQ(emu::LiveAllocations(), live);
     // The settings loaded at start-up are still the ones in force, and nothing was applied.
-    EXPECT_EQ(txltest::ValuesOf(Game(), creature).crafts, 100);
-    EXPECT_EQ(CraftsAfterUse(creature), 20);
+    EXPECT_EQ(txltest::ValuesOf(r.Game(), r.creature).crafts, 100);
+    EXPECT_EQ(r.CraftsAfterUse(), 20);
 }
 
-TEST_F(ReloadCommand, AValidFileAppliesTheNewLimitsAtOnce) {
-    auto* creature = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f}, 0.4f);
-    Reload(R"({"MaxCraftingsPerBlueprint": 7, "MaxCraftChancePercent": 37.5})");
-    EXPECT_THAT(txltest::Replies(Game()), ElementsAre("5,0," + kApplied));
-    EXPECT_EQ(txltest::ValuesOf(Game(), creature).crafts, 7);
-    EXPECT_EQ(txltest::ValuesOf(Game(), creature).chance, 0.375f);
-    EXPECT_EQ(creature->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], -0.625f);
-    EXPECT_EQ(server.Logs().Messages("info").back(),
-              "TXL config reloaded: enabled=true chance=37.5%, new blueprint crafts=7");
+// A valid file (crafts cap 7) answers as the apply it runs, or says that enforcement is off
+// without applying; the info line tells what was loaded and whether enforcement is on after it.
+TEST(ReloadCommand, AValidFileAnswersAsItsApplyAndLogsWhatItLoaded) {
+    struct Case {
+        const char* config;
+        const char* failingCall;
+        std::string reply;
+        std::string loaded;
+        std::string after;  // chance, crafts and stored success, then crafts after a use
+    };
+    const Case cases[] = {
+        {R"("MaxCraftChancePercent": 37.5)", nullptr, kApplied, "true chance=37.5%",
+         "0.375 7 -0.625 7"},
+        {R"("Enabled": false)", nullptr, kReloadedDisabled, "false chance=50%", "1 100 0.4 100"},
+        {R"("Enabled": true)", "ServerSyncReplicatedValues", txltest::kDisabled, "false chance=50%",
+         "0.5 7 -0.5 7"},
+        {R"("Enabled": true)", "GetAllActorsOfClass", txltest::kApplyFailed, "true chance=50%",
+         "1 100 0.4 7"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.config);
+        Reloading r(0.4f);
+        if (c.failingCall != nullptr) r.Game().FailCall(c.failingCall);
+        r.Reload(("{\"MaxCraftingsPerBlueprint\": 7, " + std::string(c.config) + "}").c_str());
+        EXPECT_THAT(txltest::Replies(r.Game()), ElementsAre("5,0," + c.reply));
+        EXPECT_EQ(r.server.Logs().Messages("info").back(),
+                  "TXL config reloaded: enabled=" + c.loaded + ", new blueprint crafts=7");
+        EXPECT_EQ(r.server.Logs().Messages("error").size(), c.failingCall == nullptr ? 0u : 1u);
+        const txltest::ProcessorValues values = txltest::ValuesOf(r.Game(), r.creature);
+        std::ostringstream after;
+        after << values.chance << ' ' << values.crafts << ' '
+              << r.creature->MyCharacterStatusComponent->CurrentStatusValues[txltest::kSuccess];
+        after << ' ' << r.CraftsAfterUse();
+        EXPECT_EQ(after.str(), c.after);
+    }
 }
 
-TEST_F(ReloadCommand, DisablingAnswersWithoutApplying) {
-    auto* creature = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f}, 0.4f);
-    Reload(R"({"Enabled": false, "MaxCraftingsPerBlueprint": 7})");
-    EXPECT_THAT(txltest::Replies(Game()), ElementsAre("5,0," + kReloadedDisabled));
-    EXPECT_EQ(txltest::ValuesOf(Game(), creature).crafts, 100);
-    EXPECT_THAT(Game().Log().Calls("MulticastProperty"), IsEmpty());
-    EXPECT_EQ(server.Logs().Messages("info").back(),
-              "TXL config reloaded: enabled=false chance=50%, new blueprint crafts=7");
-    EXPECT_EQ(CraftsAfterUse(creature), 100);
-}
-
-TEST_F(ReloadCommand, SwitchesEnforcementBackOnAfterARuntimeError) {
-    auto* creature = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f}, 0.4f);
-    Game().FailCall("ServerSyncReplicatedValues");
-    emu::calls::BeginPlay(creature);
-    ASSERT_THAT(server.Logs().Messages("error"),
+TEST(ReloadCommand, SwitchesEnforcementBackOnAfterARuntimeError) {
+    Reloading r(0.4f);
+    r.Game().FailCall("ServerSyncReplicatedValues");
+    emu::calls::BeginPlay(r.creature);
+    ASSERT_THAT(r.server.Logs().Messages("error"),
                 ElementsAre(::testing::StartsWith("Thalassovex limiter disabled")));
     emu::Property* crafts = emu::FindDeclaredProperty(
-        Game(), &creature->Base.Object.ClassPrivate->Base, "NumberMaxCrafts");
-    emu::PropertyValue<int32>(creature, crafts) = 100;
-    EXPECT_EQ(CraftsAfterUse(creature), 100);
+        r.Game(), &r.creature->Base.Object.ClassPrivate->Base, "NumberMaxCrafts");
+    emu::PropertyValue<int32>(r.creature, crafts) = 100;
+    EXPECT_EQ(r.CraftsAfterUse(), 100);
 
     // A refused file leaves the switch off.
-    Reload("{");
-    EXPECT_EQ(CraftsAfterUse(creature), 100);
+    r.Reload("{");
+    EXPECT_EQ(r.CraftsAfterUse(), 100);
 
-    Reload(R"({"MaxCraftingsPerBlueprint": 20})");
-    EXPECT_THAT(txltest::Replies(Game()), ElementsAre("5,0," + kRejected, "5,0," + kApplied));
-    EXPECT_EQ(emu::PropertyValue<int32>(creature, crafts), 20);
-    EXPECT_EQ(server.Logs().Messages("info").back(),
-              "TXL config reloaded: enabled=true chance=50%, new blueprint crafts=20");
-}
-
-TEST_F(ReloadCommand, AnApplyThatFailsIsReportedInTheReplyAndTheInfoLine) {
-    txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f}, 0.4f);
-    Game().FailCall("ServerSyncReplicatedValues");
-    Reload(R"({"MaxCraftingsPerBlueprint": 20})");
-    EXPECT_THAT(txltest::Replies(Game()), ElementsAre("5,0," + kDisabled));
-    EXPECT_EQ(server.Logs().Messages("info").back(),
-              "TXL config reloaded: enabled=false chance=50%, new blueprint crafts=20");
-}
-
-TEST_F(ReloadCommand, AnApplyThatCannotRunAnswersAsTheApplyDoes) {
-    txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f});
-    Game().FailCall("GetAllActorsOfClass");
-    Reload(R"({"MaxCraftingsPerBlueprint": 20})");
-    EXPECT_THAT(txltest::Replies(Game()), ElementsAre("5,0," + kApplyFailed));
-    EXPECT_THAT(server.Logs().Messages("error"),
-                ElementsAre("Thalassovex hook failed: Game call failed: GetAllActorsOfClass"));
+    r.Reload(R"({"MaxCraftingsPerBlueprint": 20})");
+    EXPECT_THAT(txltest::Replies(r.Game()), ElementsAre("5,0," + kRejected, "5,0," + kApplied));
+    EXPECT_EQ(emu::PropertyValue<int32>(r.creature, crafts), 20);
 }
 
 // What a reload leaves of the plug-in's state, with its code linked into the test.

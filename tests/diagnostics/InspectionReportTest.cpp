@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
+#include "diagnostics/ClassReflection.h"
 #include "diagnostics/InspectCommand.h"
-#include "diagnostics/InspectSupport.h"
 #include "emugame/Allocator.h"
 #include "emugame/ScriptBytes.h"
 #include "emugame/StandardClasses.h"
@@ -18,11 +21,35 @@
 #include "shared/PluginState.h"
 #include "support/EmulatedServer.h"
 
+// What "Thalassovex.Inspect" writes: the loaded processors with their items, and the reflection
+// of each processor class with what its scripts address.
 namespace {
 
+using nlohmann::json;
 using txltest::EmulatedServer;
 using txltest::PluginFolder;
 using txltest::SetSuccess;
+
+// The sixteen hex digits a script holds for an object's address.
+std::string AddressHex(const void* object) {
+    auto value = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(object));
+    std::string hex;
+    for (int i = 0; i < 8; ++i) {
+        char digits[3];
+        std::snprintf(digits, sizeof digits, "%02x",
+                      static_cast<unsigned>(value >> (8 * i)) & 0xFFU);
+        hex += digits;
+    }
+    return hex;
+}
+
+emu::ItemSpec ItemOf(emu::Class* cls, bool blueprint = false, bool engram = false) {
+    emu::ItemSpec spec;
+    spec.itemClass = cls;
+    spec.blueprint = blueprint;
+    spec.engram = engram;
+    return spec;
+}
 
 void ReplaceAll(std::string& text, const std::string& token, const std::string& value) {
     for (auto at = text.find(token); at != std::string::npos; at = text.find(token, at))
@@ -76,8 +103,8 @@ class SmallWorld {
 
     // The expected report with the addresses of this run in place of its tokens.
     std::string Expected(std::string text) const {
-        ReplaceAll(text, "@SuccessRateCap@", txltest::AddressHex(chance_));
-        ReplaceAll(text, "@Quality@", txltest::AddressHex(quality_));
+        ReplaceAll(text, "@SuccessRateCap@", AddressHex(chance_));
+        ReplaceAll(text, "@Quality@", AddressHex(quality_));
         return text;
     }
 
@@ -106,7 +133,7 @@ class SmallWorld {
     }
 
     void GiveItems(emu::InventoryComponent* inventory, const emu::StandardClasses& standard) {
-        emu::ItemSpec bolt = txltest::ItemOf(standard.limitedBlueprint, true);
+        emu::ItemSpec bolt = ItemOf(standard.limitedBlueprint, true);
         bolt.id = FItemNetID{7, 4000000000U};
         bolt.customItemId = -1;
         bolt.customDescription =
@@ -114,15 +141,15 @@ class SmallWorld {
             L"Thalassovex crafts remaining: 0/10";
         game_.GiveItem(inventory, bolt);
         emu::ArrayAppend(inventory->InventoryItems, static_cast<emu::Item*>(nullptr));
-        emu::ItemSpec engram = txltest::ItemOf(standard.unlimitedBlueprint, true, true);
+        emu::ItemSpec engram = ItemOf(standard.unlimitedBlueprint, true, true);
         engram.id = FItemNetID{1, 1};
         game_.GiveItem(inventory, engram);
-        emu::ItemSpec shell = txltest::ItemOf(standard.resource);
+        emu::ItemSpec shell = ItemOf(standard.resource);
         shell.id = FItemNetID{8, 9};
         shell.customItemId = INT_MAX;
         shell.durability = 0.25f;
         game_.GiveItem(inventory, shell);
-        emu::ItemSpec lantern = txltest::ItemOf(standard.unlimitedBlueprint, true);
+        emu::ItemSpec lantern = ItemOf(standard.unlimitedBlueprint, true);
         lantern.id = FItemNetID{4294967295U, 0};
         lantern.customItemId = INT_MIN;
         lantern.customDescription = L"Say \"hi\" \\ bye\t";
@@ -162,6 +189,159 @@ TEST(InspectionReport, SmallWorldIsWrittenExactlyAsExpected) {
     EXPECT_EQ(txltest::ReadBytes(report), world.Expected(expected.dump(2)));
     EXPECT_EQ(emu::LiveAllocations(), live);
     EXPECT_TRUE(server.Logs().Messages("error").empty());
+}
+
+UClass* AsClass(emu::Class* cls) {
+    return reinterpret_cast<UClass*>(cls);
+}
+
+std::vector<std::string> Names(const json& records) {
+    std::vector<std::string> names;
+    for (const json& record : records) names.push_back(record.at("name").get<std::string>());
+    return names;
+}
+
+const json& FunctionNamed(const json& capture, const std::string& name) {
+    for (const json& function : capture.at("functions")) {
+        if (function.at("name") == name) return function;
+    }
+    throw std::runtime_error("no captured function " + name);
+}
+
+json Reference(std::size_t at, const std::string& target) {
+    return {{"at", at}, {"target", target}};
+}
+
+// A three-level chain: a root whose name has the word only in lower case, a base with the word
+// inside its name, and the class itself. Child kinds and scripts cover the capture rules.
+struct Chain {
+    emu::Class* root = nullptr;
+    emu::Class* base = nullptr;
+    emu::Class* top = nullptr;
+    emu::Property* rootValue = nullptr;
+    emu::Property* cap = nullptr;
+    emu::Property* crafts = nullptr;
+    emu::Function* rootFunction = nullptr;
+    emu::Function* baseEvent = nullptr;
+    emu::Function* graph = nullptr;
+    emu::Property* temp = nullptr;
+    emu::Function* apply = nullptr;
+    emu::Property* newCap = nullptr;
+    std::vector<std::size_t> graphAt;  // where the graph's addresses start, in script order
+    std::vector<std::size_t> applyAt;
+};
+
+Chain BuildChain(emu::Game& game) {
+    Chain c;
+    auto* floatType = game.FindFieldClass("FloatProperty");
+    auto* intType = game.FindFieldClass("IntProperty");
+    c.root = game.DefineClass("thalassovex_Root_C", nullptr, 16);
+    c.rootValue = game.AddProperty(&c.root->Base, "RootValue", intType, 4, 0);
+    c.rootFunction = game.AddFunction(&c.root->Base, "RootFunction", {0x0B});
+    c.base = game.DefineClass("Base_Thalassovex_C", c.root, 16);
+    game.AddProperty(&c.base->Base, "BaseChance", floatType, 4, 8);
+    c.baseEvent = game.AddFunction(&c.base->Base, "OnBaseEvent", {},
+                                   emu::FunctionKind(game, "DelegateFunction"));
+    game.AddFunction(&c.base->Base, "BaseTick", {0x04});
+    c.top = game.DefineClass("Thalassovex_Top_C", c.base, 32);
+    c.cap = game.AddProperty(&c.top->Base, "Cap", floatType, 4, 16);
+    c.crafts = game.AddProperty(&c.top->Base, "Crafts", intType, 4, 20);
+    game.AddFunction(&c.top->Base, "Helper", {0x0B}, emu::FunctionKind(game, "FunctionX"));
+    c.graph = game.AddFunction(&c.top->Base, "Graph", {});
+    game.AddProperty(&c.graph->Base, "EntryPoint", intType, 4, 0);
+    c.temp = game.AddProperty(&c.graph->Base, "Temp", floatType, 4, 4);
+    c.apply = game.AddFunction(&c.top->Base, "Apply", {});
+    c.newCap = game.AddProperty(&c.apply->Base, "NewCap", floatType, 4, 0);
+    // Crafts is also a local of Apply: labelled as a property first, then as Apply's local.
+    c.newCap->Base.Next = &c.crafts->Base;
+
+    emu::ScriptBytes graph;
+    auto address = [](emu::ScriptBytes& script, std::vector<std::size_t>& at, const void* object) {
+        at.push_back(script.Size());
+        script.Address(object);
+    };
+    graph.Bytes({0x4E, 0x00});
+    address(graph, c.graphAt, c.temp);  // own local
+    graph.Bytes({0x01});
+    address(graph, c.graphAt, c.rootValue);  // unlisted ancestor's property
+    address(graph, c.graphAt, c.baseEvent);  // a child that is no function
+    graph.Bytes({0x00});
+    address(graph, c.graphAt, c.newCap);  // a later function's local: not labelled yet
+    address(graph, c.graphAt, c.crafts);  // still the property's label
+    address(graph, c.graphAt, c.cap);     // twice in a row
+    address(graph, c.graphAt, c.cap);
+    graph.Bytes({0x01}).PartialAddress(c.cap, 7);  // in the last seven bytes: no window
+    emu::SetScript(c.graph, graph.Get());
+
+    emu::ScriptBytes apply;
+    apply.Bytes({0x0F});
+    address(apply, c.applyAt, c.temp);          // an earlier function's local
+    address(apply, c.applyAt, c.crafts);        // now Apply's local
+    address(apply, c.applyAt, c.rootFunction);  // a child function of the root
+    address(apply, c.applyAt, c.graph);         // a captured function
+    address(apply, c.applyAt, c.newCap);        // ends the script exactly
+    emu::SetScript(c.apply, apply.Get());
+
+    game.AddFunction(&c.top->Base, "Empty", {});
+    game.AddFunction(&c.top->Base, "Two", {0x00, 0xAB});
+    game.AddFunction(&c.top->Base, "Seven", emu::ScriptBytes().PartialAddress(c.cap, 7).Get());
+    // A corrupt count: reported as stored, never scanned.
+    auto* negative = game.AddFunction(&c.top->Base, "Negative", {});
+    negative->Base.Script.ArrayNum = -4;
+    return c;
+}
+
+TEST(ClassReflection, CapturesTheStructsNamedWithTheWordTheirFunctionsAndWhatScriptsAddress) {
+    EmulatedServer server;
+    Chain c = BuildChain(server.Game());
+    json capture = txl::CaptureClassReflection(AsClass(c.top));
+
+    // Chain order, then list order; the lower-case root lists nothing.
+    EXPECT_EQ(capture.at("properties"), json::parse(R"([{"name":"Cap","offset":16,"size":4},
+                              {"name":"Crafts","offset":20,"size":4},
+                              {"name":"BaseChance","offset":8,"size":4}])"));
+    // "FunctionX" and "DelegateFunction" children are no functions; the root's function is
+    // unlisted with its struct.
+    EXPECT_EQ(Names(capture.at("functions")),
+              (std::vector<std::string>{"Graph", "Apply", "Empty", "Two", "Seven", "Negative",
+                                        "BaseTick"}));
+    EXPECT_EQ(FunctionNamed(capture, "Apply").at("locals"),
+              json::parse(R"([{"name":"NewCap","offset":0,"size":4},
+                              {"name":"Crafts","offset":20,"size":4}])"));
+
+    json lowerOnly = txl::CaptureClassReflection(AsClass(c.root));
+    EXPECT_EQ(lowerOnly, json::parse(R"({"functions":[],"properties":[]})"));
+
+    const json& graph = FunctionNamed(capture, "Graph");
+    EXPECT_EQ(graph.at("references"),
+              json::array({Reference(c.graphAt[0], "local:Graph.Temp"),
+                           Reference(c.graphAt[1], "property:thalassovex_Root_C.RootValue"),
+                           Reference(c.graphAt[2], "function:Base_Thalassovex_C.OnBaseEvent"),
+                           Reference(c.graphAt[4], "property:Thalassovex_Top_C.Crafts"),
+                           Reference(c.graphAt[5], "property:Thalassovex_Top_C.Cap"),
+                           Reference(c.graphAt[6], "property:Thalassovex_Top_C.Cap")}));
+    EXPECT_EQ(graph.at("bytes"), 2 + 7 * 8 + 1 + 1 + 1 + 7);
+    EXPECT_EQ(graph.at("hex").get<std::string>().substr(4, 16), AddressHex(c.temp));
+
+    const json& apply = FunctionNamed(capture, "Apply");
+    EXPECT_EQ(apply.at("references"),
+              json::array({Reference(c.applyAt[0], "local:Graph.Temp"),
+                           Reference(c.applyAt[1], "local:Apply.Crafts"),
+                           Reference(c.applyAt[2], "function:thalassovex_Root_C.RootFunction"),
+                           Reference(c.applyAt[3], "function:Thalassovex_Top_C.Graph"),
+                           Reference(c.applyAt[4], "local:Apply.NewCap")}));
+    EXPECT_EQ(apply.at("bytes"), 1 + 5 * 8);
+
+    EXPECT_EQ(FunctionNamed(capture, "Empty"),
+              json::parse(R"({"bytes":0,"hex":"","locals":[],"name":"Empty","references":[]})"));
+    EXPECT_EQ(FunctionNamed(capture, "Two"),
+              json::parse(R"({"bytes":2,"hex":"00ab","locals":[],"name":"Two","references":[]})"));
+    const json& seven = FunctionNamed(capture, "Seven");
+    EXPECT_EQ(seven.at("hex"), AddressHex(c.cap).substr(0, 14));
+    EXPECT_TRUE(seven.at("references").empty());
+    EXPECT_EQ(
+        FunctionNamed(capture, "Negative"),
+        json::parse(R"({"bytes":-4,"hex":"","locals":[],"name":"Negative","references":[]})"));
 }
 
 }  // namespace

@@ -36,11 +36,8 @@ bool SwitchesOff(const std::string& line) {
 
 std::size_t IndexOf(const std::string& command) {
     const auto& script = txltest::FaultScript();
-    std::size_t at = 0;
-    for (std::size_t i = 0; i < script.size(); ++i) {
-        if (script[i] == command) at = i;
-    }
-    return at;
+    return static_cast<std::size_t>(std::find(script.begin(), script.end(), command) -
+                                    script.begin());
 }
 
 std::vector<std::string> AllErrors(const ScenarioOutcome& outcome) {

@@ -16,12 +16,6 @@
 #include "shared/PluginState.h"
 
 namespace txltest {
-namespace {
-
-using txl::devserver::CommandInterpreter;
-using txl::devserver::CommandSource;
-
-}  // namespace
 
 const std::vector<std::string>& FaultScript() {
     static const std::vector<std::string> script = {
@@ -71,21 +65,6 @@ void Inject(const NameFault& fault) {
     }
 }
 
-void ClearFaults() {
-    emuhost::NameRegistry::Instance().ClearFaults();
-    emuhost::HookManager::Instance().ClearFaults();
-}
-
-std::vector<std::string> PluginErrors(CapturingSink& logs) {
-    auto lines = logs.Messages("error");
-    for (auto& line : logs.Messages("critical")) lines.push_back(std::move(line));
-    return lines;
-}
-
-std::string Run(CommandInterpreter& interpreter, const std::string& line) {
-    return interpreter.Execute(line, CommandSource::Script).reply;
-}
-
 }  // namespace
 
 std::string HostFailureLine(const NameFault& fault) {
@@ -111,17 +90,21 @@ ScenarioOutcome RunFaultScenario(const NameFault* fault, FaultStart start) {
         {
             txl::devserver::GameSession session(game, folder.Path(), 10.0);
             txl::devserver::RestoreWorld(plan, session, std::nullopt);
-            CommandInterpreter interpreter(session);
+            txl::devserver::CommandInterpreter interpreter(session);
+            auto run = [&interpreter](const std::string& line) {
+                return interpreter.Execute(line, txl::devserver::CommandSource::Script).reply;
+            };
             std::size_t logged = 0;
             auto takeErrors = [&] {
-                auto lines = PluginErrors(server.Logs());
+                auto lines = server.Logs().Messages("error");
+                for (auto& line : server.Logs().Messages("critical")) lines.push_back(line);
                 outcome.ErrorsByStep.emplace_back(lines.begin() + static_cast<long>(logged),
                                                   lines.end());
                 logged = lines.size();
             };
             takeErrors();
             for (const auto& line : FaultScript()) {
-                outcome.Replies.push_back(Run(interpreter, line));
+                outcome.Replies.push_back(run(line));
                 takeErrors();
             }
             outcome.HooksAtEnd = emuhost::HookManager::Instance().InstalledCount();
@@ -131,8 +114,9 @@ ScenarioOutcome RunFaultScenario(const NameFault* fault, FaultStart start) {
                 for (const auto& line : server.Logs().Messages("", "AsaApi"))
                     outcome.HostFailures += line == HostFailureLine(*fault) ? 1 : 0;
             }
-            ClearFaults();
-            outcome.ReloadAfterRecovery = Run(interpreter, "TXL.Reload");
+            emuhost::NameRegistry::Instance().ClearFaults();
+            emuhost::HookManager::Instance().ClearFaults();
+            outcome.ReloadAfterRecovery = run("TXL.Reload");
         }
         plugin.Unload();
     }
@@ -172,10 +156,6 @@ std::string Describe(const NameFault& fault) {
             return "refused hook " + fault.Name;
     }
     return fault.Name;
-}
-
-void PrintTo(const NameFault& fault, std::ostream* out) {
-    *out << Describe(fault);
 }
 
 }  // namespace txltest

@@ -48,8 +48,10 @@ std::string HostFailureLine(const NameFault& fault);
 // throw; a hook's install is refused.
 std::vector<NameFault> EveryNameFault();
 
-std::string Describe(const NameFault& fault);
 // How test output shows a fault.
-void PrintTo(const NameFault& fault, std::ostream* out);
+std::string Describe(const NameFault& fault);
+inline void PrintTo(const NameFault& fault, std::ostream* out) {
+    *out << Describe(fault);
+}
 
 }  // namespace txltest

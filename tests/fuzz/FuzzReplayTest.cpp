@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -35,9 +33,7 @@ TEST_P(FuzzReplayTest, SavedInputsKeepEveryInvariant) {
     EXPECT_FALSE(inputs.empty()) << "no seed corpus for " << GetParam().Name;
     for (const auto& path : inputs) {
         SCOPED_TRACE(path.string());
-        std::ifstream file(path, std::ios::binary);
-        const std::vector<char> bytes((std::istreambuf_iterator<char>(file)),
-                                      std::istreambuf_iterator<char>());
+        const std::string bytes = txltest::ReadBytes(path);
         EXPECT_EQ(
             GetParam().Entry(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), 0);
     }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -18,14 +17,8 @@ using txltest::EmulatedServer;
 using txltest::PluginFolder;
 
 std::string LocalStamp(std::time_t when) {
-    std::tm local{};
-#if defined(_WIN32)
-    localtime_s(&local, &when);
-#else
-    localtime_r(&when, &local);
-#endif
     char text[32];
-    std::strftime(text, sizeof text, "%m/%d/%y %H:%M", &local);
+    std::strftime(text, sizeof text, "%m/%d/%y %H:%M", std::localtime(&when));
     return text;
 }
 

@@ -4,9 +4,19 @@
 #include "emugame/GameCalls.h"
 #include "processor/ProcessorTestWorld.h"
 
+// Crafting in a processor as the game sees it: what its products come to and where its
+// blueprints may go.
 namespace {
 
+using txltest::CounterFloats;
+using txltest::CounterLine;
+using txltest::CustomDescription;
 using txltest::kSuccess;
+
+std::vector<float> Counter(float used) {
+    return {1.0f, 10.0f, used};
+}
+
 constexpr int kCrafts = 400;
 
 // Crafts from an unlimited blueprint in a wild processor whose stored success is 0.9 (a chance
@@ -44,6 +54,35 @@ TEST(CraftOutcome, WildProcessorCraftsAtTheCappedChance) {
 TEST(CraftOutcome, WithoutTheCapEveryCraftOfTheSameSeedSucceeds) {
     txltest::CraftingScenario s(R"({"Enabled": false})");
     EXPECT_EQ(SuccessesOfWildProcessor(s), unsigned{kCrafts});
+}
+
+TEST(ItemTransfer, BlueprintMovedOutOfTheProcessorAndBackKeepsItsCounter) {
+    txltest::CraftingScenario s("{}");
+    emu::Item* bolt = s.world.GiveBolt();
+    s.BeginPlay();
+    s.Craft(bolt, 3);
+    s.Game().Advance(6000);
+    ASSERT_EQ(CounterFloats(bolt), Counter(3));
+
+    emu::Character* strider = s.Game().SpawnCreature(s.world.Classes().creature, 50000);
+    emu::ItemContainer* box = s.world.SpawnBox();
+    s.Game().Log().Clear();
+    s.Game().MoveItem(bolt, strider->MyInventoryComponent);
+    s.Game().MoveItem(bolt, box->MyInventoryComponent);
+    s.Game().MoveItem(bolt, s.world.ProcessorInventory());
+    auto announced = s.Game().Log().Calls("UpdatedItem");
+    ASSERT_EQ(announced.size(), 3u);
+    EXPECT_EQ(announced[2].target, bolt);
+    EXPECT_TRUE(s.InProcessorInventory(bolt));
+    EXPECT_EQ(CounterFloats(bolt), Counter(3));
+    EXPECT_EQ(bolt->CustomItemID, 6);
+    EXPECT_EQ(CustomDescription(bolt), CounterLine(7, 10));
+
+    s.Craft(bolt);
+    s.Game().Advance(2000);
+    EXPECT_EQ(CounterFloats(bolt), Counter(4));
+    EXPECT_TRUE(s.Errors().empty());
+    EXPECT_TRUE(s.ReleasedEverything());
 }
 
 }  // namespace
