@@ -5,8 +5,7 @@
 #include <vector>
 
 #include "crafting/CraftCounter.h"
-#include "crafting/CraftingWorld.h"
-#include "emugame/Allocator.h"
+#include "crafting/CraftingScenario.h"
 #include "emuhost/HookManager.h"
 #include "shared/PluginState.h"
 #include "support/FunctionOverride.h"
@@ -17,19 +16,10 @@ using txltest::CounterFloats;
 using txltest::CounterLine;
 using txltest::CustomDescription;
 using txltest::Key;
+using txltest::Plugin;
 using txltest::Record;
 using txltest::Written;
-
-UPrimalItem* Plugin(emu::Item* item) {
-    return reinterpret_cast<UPrimalItem*>(item);
-}
-
-class CraftCounterTest : public ::testing::Test {
-  protected:
-    void SetUp() override { txltest::ResetPluginSettings(); }
-
-    txltest::CraftingWorld world;
-};
+using CraftCounterTest = txltest::CraftingTest;
 
 TEST_F(CraftCounterTest, AttachesTheClassLimitOnceInAProcessorInventory) {
     txl::State().Config.DebugLogging = true;
@@ -110,47 +100,35 @@ TEST_F(CraftCounterTest, AdoptsBlueprintsWithTheirCountCutToTheMaximum) {
 
 TEST_F(CraftCounterTest, NativeCountAndRecordSettleOnTheMoreUsedOne) {
     struct Case {
-        int used;
-        int32 nativeId;
+        bool limitedClass;
+        int used;        // -1: no record yet
+        int32 nativeId;  // the game's own count of crafts left, less one
+        int adopted;     // -1: not adopted
         float expectedUsed;
         int32 expectedId;
     };
     const Case cases[] = {
-        {2, 4, 5, 4},  // the game counted more: its count wins
-        {6, 8, 6, 3},  // the record counted more: the game's count is rewritten
-        {3, -5, 10, -1},
-        {3, std::numeric_limits<int32>::min(), 10, -1},
-        {3, std::numeric_limits<int32>::max(), 3, 6},
+        {true, 2, 4, -1, 5, 4},  // the game counted more: its count wins
+        {true, 6, 8, -1, 6, 3},  // the record counted more: the game's count is rewritten
+        {true, 3, -5, -1, 10, -1},
+        {true, 3, std::numeric_limits<int32>::min(), -1, 10, -1},
+        {true, 3, std::numeric_limits<int32>::max(), -1, 3, 6},
+        // The first attach keeps what the game counted outside any processor.
+        {true, -1, 1, -1, 8, 1},
+        {true, -1, 5, 9, 9, 0},  // the adopted count is larger
+        {true, -1, -5, -1, 10, -1},
+        {false, -1, 1, 3, 3, 46},  // the game keeps no count for a class without a limit
     };
     for (const Case& c : cases) {
-        emu::Item* bolt = world.CountedBolt(c.used);
-        bolt->CustomItemID = c.nativeId;
-        txl::RefreshBlueprintCounter(Plugin(bolt));
-        EXPECT_EQ(CounterFloats(bolt), Record(c.expectedUsed)) << c.nativeId;
-        EXPECT_EQ(bolt->CustomItemID, c.expectedId) << c.nativeId;
-    }
-}
-
-TEST_F(CraftCounterTest, FirstAttachKeepsWhatTheGameCounted) {
-    struct Case {
-        bool limitedClass;
-        int32 nativeId;  // the game's own count of crafts left, less one
-        int adopted;     // -1: not adopted
-        float expectedUsed;
-    };
-    const Case cases[] = {
-        {true, 1, -1, 8},    // crafted 8 times outside any processor
-        {true, 5, 9, 9},     // the adopted count is larger
-        {true, -5, -1, 10},  // the game's count is used up
-        {false, 1, 3, 3},    // the game keeps no count for a class without a limit
-    };
-    for (const Case& c : cases) {
-        emu::Item* item = c.limitedClass ? world.GiveBolt() : world.GiveLantern();
+        emu::Item* item = !c.limitedClass ? world.GiveLantern()
+                          : c.used < 0    ? world.GiveBolt()
+                                          : world.CountedBolt(c.used);
         item->CustomItemID = c.nativeId;
         if (c.adopted >= 0) txl::State().AdoptionCounts[Key(item)] = c.adopted;
-        EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(item)));
-        ASSERT_EQ(CounterFloats(item).size(), 3u);
-        EXPECT_EQ(CounterFloats(item)[2], c.expectedUsed) << c.nativeId;
+        EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(item)) || c.used >= 0);
+        EXPECT_EQ(CounterFloats(item), Record(c.expectedUsed, c.limitedClass ? 10 : 50))
+            << c.nativeId;
+        EXPECT_EQ(item->CustomItemID, c.expectedId) << c.nativeId;
     }
 }
 
@@ -235,7 +213,7 @@ TEST_F(CraftCounterTest, InventoryRefreshAnnouncesOnlyChangedItems) {
 }
 
 // Game calls made during a refresh that come back into the plug-in or move the arrays it walks.
-class GameReentry : public CraftCounterTest {};
+using GameReentry = txltest::CraftingTest;
 using txltest::FunctionOverride;
 
 using SetCustomItemDataFn = void(emu::Item*, const FCustomItemData*);

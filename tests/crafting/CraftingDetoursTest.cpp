@@ -6,9 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "crafting/CraftingWorld.h"
-#include "emugame/Allocator.h"
-#include "emugame/GameCalls.h"
+#include "crafting/CraftingScenario.h"
 #include "emuhost/HookManager.h"
 #include "plugin/HookTable.h"
 #include "shared/PluginState.h"
@@ -41,17 +39,11 @@ int FakeMaximum(emu::Item*, emu::InventoryComponent*, emu::ObjectBase*) {
     return gAnswer;
 }
 
-class CraftingDetoursTest : public ::testing::Test {
-  protected:
-    void SetUp() override { txltest::ResetPluginSettings(); }
-    void InstallPlugin() { txl::InstallHooks(); }
-
-    txltest::CraftingWorld world;
-};
+using CraftingDetoursTest = txltest::CraftingTest;
 
 TEST_F(CraftingDetoursTest, QueueableCraftsAreClampedToWhatIsLeft) {
     GameStandIn<&FakeMaximum>::Install(kMaximumCrafting);
-    InstallPlugin();
+    txl::InstallHooks();
     // The first question attaches the counter.
     emu::Item* fresh = world.GiveBolt();
     gAnswer = 50;
@@ -101,7 +93,7 @@ int FinishWhileTheGameCountsMore(emu::Item* item) {
 
 TEST_F(CraftingDetoursTest, TheCraftNeverLowersTheUsedCount) {
     GameStandIn<&FinishWhileTheGameCountsMore>::Install(kFinishCrafting);
-    InstallPlugin();
+    txl::InstallHooks();
     emu::Item* bolt = world.CountedBolt(3);
     bolt->CraftQueue = 1;
     gRaisedUsed = 8.0f;
@@ -124,7 +116,7 @@ int FinishAndReplaceRecord(emu::Item* item) {
 
 TEST_F(CraftingDetoursTest, RecordReplacedDuringTheCraftIsNotWrittenInto) {
     GameStandIn<&FinishAndReplaceRecord>::Install(kFinishCrafting);
-    InstallPlugin();
+    txl::InstallHooks();
     txl::State().Config.DebugLogging = true;
     // Only a valid record the game put in its place is counted on, and only what was stored is
     // logged.
@@ -156,7 +148,7 @@ int FinishWithResult(emu::Item* item) {
 
 TEST_F(CraftingDetoursTest, GamesResultIsReturnedWholeAndZeroCountsNothing) {
     GameStandIn<&FinishWithResult>::Install(kFinishCrafting);
-    InstallPlugin();
+    txl::InstallHooks();
     txl::State().Config.DebugLogging = true;
     emu::Item* bolt = world.CountedBolt(3);
     bolt->CraftQueue = 1;
@@ -172,7 +164,7 @@ TEST_F(CraftingDetoursTest, GamesResultIsReturnedWholeAndZeroCountsNothing) {
 }
 
 TEST_F(CraftingDetoursTest, GameFailureInsideTheCraftLeavesNoBlueprintMarkedAsFinishing) {
-    InstallPlugin();
+    txl::InstallHooks();
     emu::Item* bolt = world.CountedBolt(9);
     bolt->CraftQueue = 1;
     world.Game().FailCall("FinishCraftingBlueprint");
@@ -201,7 +193,7 @@ int FinishAndRemoveSource(emu::Item*) {
 
 TEST_F(CraftingDetoursTest, SourceDestroyedMidCraftIsNeverReadAgain) {
     GameStandIn<&FinishAndRemoveSource>::Install(kFinishCrafting);
-    InstallPlugin();
+    txl::InstallHooks();
     gInventory = world.ProcessorInventory();
     gVictim = world.CountedBolt(9);
     gBystander = world.GiveBolt();
@@ -257,7 +249,7 @@ TEST_F(CraftingDetoursTest, RetentionNeedsEveryConditionOfTheGamesOwnRemoval) {
     GameStandIn<&CountRemoval>::Install(
         "UPrimalInventoryComponent.RemoveItem(FItemNetID&,bool,bool,bool,bool)");
     GameStandIn<&FinishAndProbeRemovals>::Install(kFinishCrafting);
-    InstallPlugin();
+    txl::InstallHooks();
     gOwnInventory = world.ProcessorInventory();
     gOtherInventory = world.SpawnBox()->MyInventoryComponent;
     emu::Item* bolt = world.CountedBolt(9);
@@ -297,35 +289,6 @@ TEST_F(CraftingDetoursTest, RetentionNeedsEveryConditionOfTheGamesOwnRemoval) {
     EXPECT_EQ(emu::calls::FinishCraftingBlueprint(next), 1);
     EXPECT_TRUE(gRetained.empty());
     EXPECT_EQ(gRemovalsReachingTheGame, 9);
-}
-
-TEST_F(CraftingDetoursTest, SwitchedOffTheGameCraftsAndRemovesASpentBlueprint) {
-    InstallPlugin();
-    emu::Item* spent = world.CountedBolt(10);
-    txl::State().EnforcementEnabled = false;
-    emu::calls::CraftBlueprint(spent, false);
-    EXPECT_EQ(spent->CraftQueue, 1);
-    EXPECT_EQ(emu::calls::FinishCraftingBlueprint(spent), 1);
-    EXPECT_FALSE(world.InProcessorInventory(spent));
-}
-
-TEST_F(CraftingDetoursTest, BlueprintWithoutCounterCraftsAsTheGameWants) {
-    InstallPlugin();
-    emu::Item* lantern = world.GiveLantern();
-    emu::calls::CraftBlueprint(lantern, true);
-    emu::calls::CraftBlueprint(lantern, true);
-    EXPECT_EQ(lantern->CraftQueue, 2);
-    EXPECT_EQ(world.Maximum(lantern), -1);
-    world.Game().Advance(4000);
-    EXPECT_EQ(lantern->CraftQueue, 0);
-    EXPECT_EQ(lantern->CraftsSucceeded + lantern->CraftsFailed, 2u);
-    EXPECT_EQ(world.ProcessorInventory()->InventoryItems.ArrayNum,
-              1 + static_cast<int32>(lantern->CraftsSucceeded));
-    EXPECT_TRUE(CounterFloats(lantern).empty());
-    EXPECT_TRUE(world.Game().Log().Calls("StopCraftingRepairing").empty());
-    // Only the products are announced: the blueprint's own count did not change.
-    for (const auto& call : world.Game().Log().Calls("UpdatedItem"))
-        EXPECT_NE(call.target, lantern);
 }
 
 }  // namespace

@@ -4,17 +4,14 @@
 #include <stdexcept>
 
 #include "crafting/CraftingScenario.h"
-#include "emugame/Allocator.h"
-#include "emugame/GameCalls.h"
 #include "emuhost/NameRegistry.h"
-#include "support/FunctionOverride.h"
+#include "processor/ProcessorTestWorld.h"
 
 namespace {
 
 using txltest::CounterFloats;
 using txltest::CounterLine;
 using txltest::CraftingScenario;
-using txltest::CustomDescription;
 using txltest::Key;
 using txltest::Record;
 using txltest::Written;
@@ -76,26 +73,6 @@ TEST(CraftingScenario, TypicalRoadCountsClampsAndRetainsTheExhaustedBlueprint) {
     EXPECT_TRUE(s.ReleasedEverything());
 }
 
-TEST(CraftingScenario, ExhaustedBlueprintIsLeftToTheGameToDestroy) {
-    CraftingScenario s(R"({"DebugLogging": true, "DestroyExhaustedBlueprints": true})");
-    emu::Item* bolt = s.world.GiveBolt();
-    const std::string key = Key(bolt);
-    s.BeginPlay();
-    s.Craft(bolt, 10);
-    s.Game().Advance(20000);
-
-    EXPECT_FALSE(s.InProcessorInventory(bolt));
-    EXPECT_EQ(s.ProcessorItemCount(), s.world.Products());
-    auto removals = s.Game().Log().Calls("RemoveItem");
-    ASSERT_EQ(removals.size(), 1u);
-    EXPECT_EQ(removals[0].arguments, key + ",false,false,true,false");
-    // The last craft is not counted: its source is gone.
-    auto expected = Completed(key, 1, 9, 10);
-    expected.insert(expected.begin(), "TXL counter attached: " + key + " 0/10");
-    EXPECT_EQ(s.world.InfoLines("TXL "), expected);
-    EXPECT_TRUE(s.ReleasedEverything());
-}
-
 TEST(CraftingScenario, FailedCounterUpdateIsLoggedAndTheGamesCallGoesOn) {
     CraftingScenario s("{}");
     emu::Item* bolt = s.world.GiveBolt();
@@ -117,34 +94,6 @@ TEST(CraftingScenario, FailedCounterUpdateIsLoggedAndTheGamesCallGoesOn) {
     EXPECT_TRUE(s.ReleasedEverything());
 }
 
-txltest::FunctionOverride* gSetData = nullptr;
-emu::Item* gAnnounced = nullptr;
-void SetDataAndAnnounce(emu::Item* item, const FCustomItemData* data) {
-    gSetData->Original<void(emu::Item*, const FCustomItemData*)>()(item, data);
-    if (gAnnounced != nullptr)
-        emu::calls::UpdatedItem(std::exchange(gAnnounced, nullptr), false, false);
-}
-
-TEST(CraftingScenario, UpdatedItemDuringACounterUpdateGoesStraightToTheGame) {
-    CraftingScenario s("{}");
-    txltest::FunctionOverride override("UPrimalItem.SetCustomItemData(FCustomItemData&)",
-                                       &SetDataAndAnnounce);
-    gSetData = &override;
-    emu::Item* bolt = s.world.GiveBolt();
-    emu::Item* other = s.world.GiveBolt();
-    gAnnounced = other;
-    emu::calls::UpdatedItem(bolt, false, false);
-
-    auto calls = s.Game().Log().Calls("UpdatedItem");
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0].target, other);
-    EXPECT_EQ(calls[1].target, bolt);
-    EXPECT_EQ(CounterFloats(bolt).size(), 3u);
-    EXPECT_TRUE(CounterFloats(other).empty());
-    emu::calls::UpdatedItem(other, false, false);
-    EXPECT_EQ(CounterFloats(other).size(), 3u);
-}
-
 // A failure of the plug-in's own work inside a crafting detour: one line, then the game goes on
 // as it would without the plug-in, and counting stays switched on. Runs `act` while the host
 // cannot resolve `name`; the line the plug-in logs for it.
@@ -156,7 +105,7 @@ std::string WithoutLookUp(const std::string& name, const std::function<void()>& 
 }
 
 TEST(CraftingFaults, CraftStartGoesToTheGameWhenTheCheckFails) {
-    CraftingScenario s(R"({"AdoptTestBlueprints": {"7:8": 10}})");
+    CraftingScenario s("{}");
     emu::Item* bolt = s.world.GiveBolt();
     emu::FailNextAllocations(1);
     s.Craft(bolt);
@@ -166,17 +115,6 @@ TEST(CraftingFaults, CraftStartGoesToTheGameWhenTheCheckFails) {
     s.Craft(bolt);
     EXPECT_EQ(CounterFloats(bolt).size(), 3u);
     EXPECT_EQ(bolt->CraftQueue, 2);
-
-    // Refusing a used-up blueprint fails: the game starts the craft.
-    emu::Item* spent = s.world.GiveBolt(7, 8);
-    s.BeginPlay();
-    const std::string failed =
-        WithoutLookUp("UPrimalItem.StopCraftingRepairing(bool)", [&] { s.Craft(spent); });
-    EXPECT_EQ(s.Errors().back(), failed);
-    EXPECT_EQ(spent->CraftQueue, 1);
-    s.Craft(spent);
-    EXPECT_EQ(spent->CraftQueue, 0);
-    EXPECT_EQ(s.Errors().size(), 2u);
     EXPECT_TRUE(s.ReleasedEverything());
 }
 
@@ -243,8 +181,11 @@ TEST(CraftingFaults, GamesOwnFailuresPassThrough) {
     emu::Item* bolt = s.world.GiveBolt();
     s.BeginPlay();
     FItemNetID id = bolt->ItemID;
-    for (const char* call : {"CraftBlueprint", "FinishCraftingBlueprint",
-                             "GetMaximumAdditionalCrafting", "RemoveItem"})
+    emu::StatusComponent* status = s.world.Processor()->MyCharacterStatusComponent;
+    txltest::SetSuccess(s.world.Processor(), -0.7f, -0.7f, -0.7f);  // below the cap
+    for (const char* call :
+         {"CraftBlueprint", "FinishCraftingBlueprint", "GetMaximumAdditionalCrafting", "RemoveItem",
+          "BPGetCurrentStatusValue", "BPGetMaxStatusValue", "CanLevelUp"})
         s.Game().FailCall(call);
     EXPECT_THROW(s.Craft(bolt), std::runtime_error);
     bolt->CraftQueue = 1;
@@ -253,11 +194,17 @@ TEST(CraftingFaults, GamesOwnFailuresPassThrough) {
     EXPECT_THROW(
         emu::calls::RemoveItem(s.world.ProcessorInventory(), &id, false, false, true, false),
         std::runtime_error);
+    EXPECT_THROW(emu::calls::BPGetCurrentStatusValue(status, txltest::kSuccess),
+                 std::runtime_error);
+    EXPECT_THROW(emu::calls::BPGetMaxStatusValue(status, txltest::kSuccess), std::runtime_error);
+    EXPECT_THROW(emu::calls::CanLevelUp(status, txltest::kSuccess, false), std::runtime_error);
     EXPECT_TRUE(s.Errors().empty());
 
-    // Still counting.
+    // Still counting and enforcing.
     s.Game().Advance(2000);
     EXPECT_EQ(CounterFloats(bolt), Record(1));
+    txltest::SetSuccess(s.world.Processor(), 0.4f, 0.4f, 0.4f);
+    EXPECT_EQ(emu::calls::BPGetCurrentStatusValue(status, txltest::kSuccess), -0.5f);
     EXPECT_TRUE(s.ReleasedEverything());
 }
 

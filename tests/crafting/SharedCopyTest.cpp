@@ -6,8 +6,7 @@
 #include <vector>
 
 #include "crafting/CraftCounter.h"
-#include "crafting/CraftingWorld.h"
-#include "emugame/GameCalls.h"
+#include "crafting/CraftingScenario.h"
 #include "plugin/HookTable.h"
 #include "shared/PluginState.h"
 
@@ -18,17 +17,14 @@ namespace {
 using txltest::CounterFloats;
 using txltest::CounterLine;
 using txltest::CustomDescription;
+using txltest::Plugin;
 using txltest::Record;
 using txltest::Written;
 
-UPrimalItem* Plugin(emu::Item* item) {
-    return reinterpret_cast<UPrimalItem*>(item);
-}
-
-class SharedCopyTest : public ::testing::Test {
+class SharedCopyTest : public txltest::CraftingTest {
   protected:
     void SetUp() override {
-        txltest::ResetPluginSettings();
+        CraftingTest::SetUp();
         txl::InstallHooks();
     }
     emu::Game& Game() { return world.Game(); }
@@ -81,8 +77,6 @@ class SharedCopyTest : public ::testing::Test {
     int Finished() {
         return static_cast<int>(Game().Log().Calls("FinishCraftingBlueprint").size());
     }
-
-    txltest::CraftingWorld world;
 };
 
 TEST_F(SharedCopyTest, CopyMirrorsItsSourceEveryTime) {

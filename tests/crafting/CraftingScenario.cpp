@@ -1,9 +1,7 @@
-#include "crafting/CraftingWorld.h"
+#include "crafting/CraftingScenario.h"
 
 #include <algorithm>
 
-#include "emugame/Allocator.h"
-#include "emugame/GameCalls.h"
 #include "shared/Logger.h"
 #include "shared/PluginState.h"
 
