@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "crafting/CraftCounter.h"
 #include "crafting/CraftingScenario.h"
 #include "emuhost/HookManager.h"
+#include "plugin/HookTable.h"
 #include "shared/PluginState.h"
 #include "support/FunctionOverride.h"
 
@@ -37,7 +39,7 @@ TEST_F(CraftCounterTest, AttachesTheClassLimitOnceInAProcessorInventory) {
     auto live = emu::LiveAllocations();
     EXPECT_FALSE(txl::RefreshBlueprintCounter(Plugin(bolt)));
     EXPECT_EQ(emu::LiveAllocations(), live);
-    EXPECT_EQ(txltest::CustomEntryCount(bolt), 1);
+    EXPECT_EQ(bolt->CustomItemDatas.ArrayNum, 1);
     EXPECT_EQ(world.InfoLines().size(), 1u);
 
     // A hidden description is shown again even when its text is right.
@@ -152,15 +154,10 @@ TEST_F(CraftCounterTest, MalformedRecordsReadAsExhaustedAndAreNeverRewritten) {
         EXPECT_TRUE(txl::IsBlueprintExhausted(Plugin(bolt)));
         EXPECT_EQ(CustomDescription(bolt), CounterLine(0, 0) + L" - Craft limit reached");
         EXPECT_EQ(bolt->CustomItemID, 5);
-        auto floats = CounterFloats(bolt);
+        // Compared bit for bit, so that a NaN equals itself.
+        const auto floats = CounterFloats(bolt);
         ASSERT_EQ(floats.size(), record.size());
-        for (std::size_t i = 0; i < record.size(); ++i) {
-            if (std::isnan(record[i])) {
-                EXPECT_TRUE(std::isnan(floats[i]));
-            } else {
-                EXPECT_EQ(floats[i], record[i]);
-            }
-        }
+        EXPECT_EQ(std::memcmp(floats.data(), record.data(), floats.size() * sizeof(float)), 0);
     }
 }
 
@@ -219,11 +216,15 @@ using txltest::FunctionOverride;
 using SetCustomItemDataFn = void(emu::Item*, const FCustomItemData*);
 FunctionOverride* gSetData = nullptr;
 std::vector<bool> gNestedResults;
+emu::Item* gAnnounced = nullptr;
 
-// The game announces the change, and the announcement refreshes the same item again.
+// The game announces the change, and the announcement refreshes the same item again; the game
+// may announce another item too.
 void SetDataAndRefresh(emu::Item* item, const FCustomItemData* data) {
     gSetData->Original<SetCustomItemDataFn>()(item, data);
     gNestedResults.push_back(txl::RefreshBlueprintCounter(Plugin(item)));
+    if (gAnnounced != nullptr)
+        emu::calls::UpdatedItem(std::exchange(gAnnounced, nullptr), false, false);
 }
 
 TEST_F(GameReentry, RefreshReenteredThroughAGameCallChangesNothing) {
@@ -246,6 +247,14 @@ TEST_F(GameReentry, RefreshReenteredThroughAGameCallChangesNothing) {
     EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(copy)));
     EXPECT_EQ(gNestedResults, std::vector<bool>{false});
     EXPECT_EQ(CounterFloats(copy), Record(0));
+
+    // An announcement made during the announcement's own refresh goes straight to the game.
+    txl::InstallHooks();
+    emu::Item* other = world.GiveBolt();
+    gAnnounced = other;
+    emu::calls::UpdatedItem(world.GiveBolt(), false, false);
+    EXPECT_EQ(world.Game().Log().Calls("UpdatedItem").size(), 2u);
+    EXPECT_TRUE(CounterFloats(other).empty());
 }
 
 using NameToStringFn = void(const FName*, FString*);

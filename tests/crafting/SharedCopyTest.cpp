@@ -120,27 +120,22 @@ TEST_F(SharedCopyTest, CopiesWithoutASourceAreNeverCraftedFrom) {
         emu::ItemContainer* box = world.SpawnBox();
         return CopyOf(CountedRootInBox(box), box);
     };
+    // A copy of a root in a box that also holds a blueprint with the id `decoy`:3.
+    const auto copyBesideDecoy = [&](std::uint32_t root, std::uint32_t decoy) {
+        emu::ItemContainer* box = world.SpawnBox();
+        emu::Item* source = CountedRootInBox(box, 0, root, 3);
+        world.GiveBlueprint(world.Classes().limitedBlueprint, box->MyInventoryComponent, decoy, 3);
+        return CopyOf(source, box);
+    };
     struct Road {
         const char* name;
         std::function<emu::Item*()> make;
         std::function<void(FCustomItemData&)> change = nullptr;
     };
     const std::vector<Road> roads = {
-        {"two blueprints with the source's id",
-         [&] {
-             emu::ItemContainer* box = world.SpawnBox();
-             emu::Item* source = CountedRootInBox(box, 0, 5, 6);
-             world.GiveBlueprint(world.Classes().limitedBlueprint, box->MyInventoryComponent, 5, 6);
-             return CopyOf(source, box);
-         }},
+        {"two blueprints with the source's id", [&] { return copyBesideDecoy(5, 5); }},
         {"ids that differ below single precision",
-         [&] {
-             emu::ItemContainer* box = world.SpawnBox();
-             emu::Item* source = CountedRootInBox(box, 0, 16777217, 3);
-             world.GiveBlueprint(world.Classes().limitedBlueprint, box->MyInventoryComponent,
-                                 16777216, 3);
-             return CopyOf(source, box);
-         }},
+         [&] { return copyBesideDecoy(16777217, 16777216); }},
         {"source in another box",
          [&] { return CopyOf(CountedRootInBox(world.SpawnBox()), world.SpawnBox()); }},
         {"only an engram with the source's id",

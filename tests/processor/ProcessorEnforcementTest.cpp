@@ -205,18 +205,6 @@ TEST_F(ProcessorEnforcement, ClampLineOnFirstSightAndOnChangeOnly) {
     EXPECT_THAT(server.Logs().Messages(), ::testing::IsEmpty());
 }
 
-TEST_F(ProcessorEnforcement, LimitsFollowTheSettingsInForce) {
-    txl::State().MaxChanceFraction = 0.25f;
-    txl::State().MaxCrafts = 3;
-    auto* creature = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, 0.0f);
-    txl::EnforceProcessorLimits(AsObject(creature), false);
-    ProcessorValues values = txltest::ValuesOf(Game(), creature);
-    EXPECT_EQ(values.chance, 0.25f);
-    EXPECT_EQ(values.crafts, 3);
-    EXPECT_EQ(values.skill, 0.25f);
-    EXPECT_EQ(creature->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], -0.75f);
-}
-
 TEST_F(ProcessorEnforcement, AClassThatFailsDiscoveryIsReportedOnceAndNeverAdjusted) {
     emu::Class* cls = emu::DefineCreatureClass(Game(), "Thalassovex_Character_BP_Broken_C",
                                                {{"SuccessRateCap"}, {"CraftingSkillLevelMulti"}});

@@ -14,7 +14,6 @@
 #include "emugame/Allocator.h"
 #include "emugame/GameCalls.h"
 #include "emugame/StandardClasses.h"
-#include "emuhost/CommandRegistry.h"
 #include "emuhost/HookManager.h"
 #include "emuhost/NameRegistry.h"
 #include "host/WeakObjects.h"
@@ -189,22 +188,6 @@ TEST_F(EnforcementTimer, ATickWalksWhatWasTrackedWhenItBeganAndForgetsOnlyWhatIs
     txl::RunEnforcementTimer();
     for (auto* creature : newcomers)
         EXPECT_EQ(creature->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], -0.5f);
-}
-
-// The host's ticks reach the timer of the loaded library.
-TEST(EnforcementTimerScenario, HostTicksKeepUsedProcessorsWithinLimits) {
-    txltest::EmulatedServer server;
-    txltest::LoadedPluginFolder plugin;
-    emu::Game& game = server.Game();
-    auto* creature = txltest::SpawnProcessor(game, kTamed, {1.0f, 100, 2.0f});
-    auto* untracked = txltest::SpawnProcessor(game, kTamed, {1.0f, 100, 2.0f});
-    emu::calls::ServerMultiUse(game.PlayerController(), &creature->Base.Object, 0);
-    emu::PropertyValue<float>(
-        creature, emu::FindDeclaredProperty(game, &creature->Base.Object.ClassPrivate->Base,
-                                            "SuccessRateCap")) = 0.9f;
-    emuhost::CommandRegistry::Instance().FireTimers();
-    EXPECT_EQ(txltest::ValuesOf(game, creature).chance, 0.5f);
-    EXPECT_EQ(txltest::ValuesOf(game, untracked).chance, 1.0f);
 }
 
 // The status and level-up detours as the game meets them, with the plug-in library loaded.
