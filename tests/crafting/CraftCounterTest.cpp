@@ -1,13 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <limits>
 #include <utility>
 #include <vector>
 
 #include "crafting/CraftCounter.h"
-#include "crafting/CraftingWorld.h"
-#include "emugame/Allocator.h"
+#include "crafting/CraftingScenario.h"
 #include "emuhost/HookManager.h"
+#include "plugin/HookTable.h"
 #include "shared/PluginState.h"
 #include "support/FunctionOverride.h"
 
@@ -17,19 +18,10 @@ using txltest::CounterFloats;
 using txltest::CounterLine;
 using txltest::CustomDescription;
 using txltest::Key;
+using txltest::Plugin;
 using txltest::Record;
 using txltest::Written;
-
-UPrimalItem* Plugin(emu::Item* item) {
-    return reinterpret_cast<UPrimalItem*>(item);
-}
-
-class CraftCounterTest : public ::testing::Test {
-  protected:
-    void SetUp() override { txltest::ResetPluginSettings(); }
-
-    txltest::CraftingWorld world;
-};
+using CraftCounterTest = txltest::CraftingTest;
 
 TEST_F(CraftCounterTest, AttachesTheClassLimitOnceInAProcessorInventory) {
     txl::State().Config.DebugLogging = true;
@@ -47,7 +39,7 @@ TEST_F(CraftCounterTest, AttachesTheClassLimitOnceInAProcessorInventory) {
     auto live = emu::LiveAllocations();
     EXPECT_FALSE(txl::RefreshBlueprintCounter(Plugin(bolt)));
     EXPECT_EQ(emu::LiveAllocations(), live);
-    EXPECT_EQ(txltest::CustomEntryCount(bolt), 1);
+    EXPECT_EQ(bolt->CustomItemDatas.ArrayNum, 1);
     EXPECT_EQ(world.InfoLines().size(), 1u);
 
     // A hidden description is shown again even when its text is right.
@@ -88,14 +80,8 @@ TEST_F(CraftCounterTest, AttachesNothingToBlueprintsThatDoNotQualify) {
 }
 
 TEST_F(CraftCounterTest, AdoptsBlueprintsWithTheirCountCutToTheMaximum) {
-    emu::Item* lantern = world.GiveLantern();
     emu::Item* bolt = world.GiveBolt();
-    txl::State().AdoptionCounts[Key(lantern)] = 3;
     txl::State().AdoptionCounts[Key(bolt)] = 30;  // above the class's 10
-
-    EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(lantern)));
-    EXPECT_EQ(Written(lantern), std::tuple(Record(3, 50), 46, CounterLine(47, 50)));
-
     EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(bolt)));
     EXPECT_EQ(Written(bolt),
               std::tuple(Record(10), -1, CounterLine(0, 10) + L" - Craft limit reached"));
@@ -110,47 +96,35 @@ TEST_F(CraftCounterTest, AdoptsBlueprintsWithTheirCountCutToTheMaximum) {
 
 TEST_F(CraftCounterTest, NativeCountAndRecordSettleOnTheMoreUsedOne) {
     struct Case {
-        int used;
-        int32 nativeId;
+        bool limitedClass;
+        int used;        // -1: no record yet
+        int32 nativeId;  // the game's own count of crafts left, less one
+        int adopted;     // -1: not adopted
         float expectedUsed;
         int32 expectedId;
     };
     const Case cases[] = {
-        {2, 4, 5, 4},  // the game counted more: its count wins
-        {6, 8, 6, 3},  // the record counted more: the game's count is rewritten
-        {3, -5, 10, -1},
-        {3, std::numeric_limits<int32>::min(), 10, -1},
-        {3, std::numeric_limits<int32>::max(), 3, 6},
+        {true, 2, 4, -1, 5, 4},  // the game counted more: its count wins
+        {true, 6, 8, -1, 6, 3},  // the record counted more: the game's count is rewritten
+        {true, 3, -5, -1, 10, -1},
+        {true, 3, std::numeric_limits<int32>::min(), -1, 10, -1},
+        {true, 3, std::numeric_limits<int32>::max(), -1, 3, 6},
+        // The first attach keeps what the game counted outside any processor.
+        {true, -1, 1, -1, 8, 1},
+        {true, -1, 5, 9, 9, 0},  // the adopted count is larger
+        {true, -1, -5, -1, 10, -1},
+        {false, -1, 1, 3, 3, 46},  // the game keeps no count for a class without a limit
     };
     for (const Case& c : cases) {
-        emu::Item* bolt = world.CountedBolt(c.used);
-        bolt->CustomItemID = c.nativeId;
-        txl::RefreshBlueprintCounter(Plugin(bolt));
-        EXPECT_EQ(CounterFloats(bolt), Record(c.expectedUsed)) << c.nativeId;
-        EXPECT_EQ(bolt->CustomItemID, c.expectedId) << c.nativeId;
-    }
-}
-
-TEST_F(CraftCounterTest, FirstAttachKeepsWhatTheGameCounted) {
-    struct Case {
-        bool limitedClass;
-        int32 nativeId;  // the game's own count of crafts left, less one
-        int adopted;     // -1: not adopted
-        float expectedUsed;
-    };
-    const Case cases[] = {
-        {true, 1, -1, 8},    // crafted 8 times outside any processor
-        {true, 5, 9, 9},     // the adopted count is larger
-        {true, -5, -1, 10},  // the game's count is used up
-        {false, 1, 3, 3},    // the game keeps no count for a class without a limit
-    };
-    for (const Case& c : cases) {
-        emu::Item* item = c.limitedClass ? world.GiveBolt() : world.GiveLantern();
+        emu::Item* item = !c.limitedClass ? world.GiveLantern()
+                          : c.used < 0    ? world.GiveBolt()
+                                          : world.CountedBolt(c.used);
         item->CustomItemID = c.nativeId;
         if (c.adopted >= 0) txl::State().AdoptionCounts[Key(item)] = c.adopted;
-        EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(item)));
-        ASSERT_EQ(CounterFloats(item).size(), 3u);
-        EXPECT_EQ(CounterFloats(item)[2], c.expectedUsed) << c.nativeId;
+        EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(item)) || c.used >= 0);
+        EXPECT_EQ(CounterFloats(item), Record(c.expectedUsed, c.limitedClass ? 10 : 50))
+            << c.nativeId;
+        EXPECT_EQ(item->CustomItemID, c.expectedId) << c.nativeId;
     }
 }
 
@@ -174,15 +148,10 @@ TEST_F(CraftCounterTest, MalformedRecordsReadAsExhaustedAndAreNeverRewritten) {
         EXPECT_TRUE(txl::IsBlueprintExhausted(Plugin(bolt)));
         EXPECT_EQ(CustomDescription(bolt), CounterLine(0, 0) + L" - Craft limit reached");
         EXPECT_EQ(bolt->CustomItemID, 5);
-        auto floats = CounterFloats(bolt);
+        // Compared bit for bit, so that a NaN equals itself.
+        const auto floats = CounterFloats(bolt);
         ASSERT_EQ(floats.size(), record.size());
-        for (std::size_t i = 0; i < record.size(); ++i) {
-            if (std::isnan(record[i])) {
-                EXPECT_TRUE(std::isnan(floats[i]));
-            } else {
-                EXPECT_EQ(floats[i], record[i]);
-            }
-        }
+        EXPECT_EQ(std::memcmp(floats.data(), record.data(), floats.size() * sizeof(float)), 0);
     }
 }
 
@@ -235,17 +204,21 @@ TEST_F(CraftCounterTest, InventoryRefreshAnnouncesOnlyChangedItems) {
 }
 
 // Game calls made during a refresh that come back into the plug-in or move the arrays it walks.
-class GameReentry : public CraftCounterTest {};
+using GameReentry = txltest::CraftingTest;
 using txltest::FunctionOverride;
 
 using SetCustomItemDataFn = void(emu::Item*, const FCustomItemData*);
 FunctionOverride* gSetData = nullptr;
 std::vector<bool> gNestedResults;
+emu::Item* gAnnounced = nullptr;
 
-// The game announces the change, and the announcement refreshes the same item again.
+// The game announces the change, and the announcement refreshes the same item again; the game
+// may announce another item too.
 void SetDataAndRefresh(emu::Item* item, const FCustomItemData* data) {
     gSetData->Original<SetCustomItemDataFn>()(item, data);
     gNestedResults.push_back(txl::RefreshBlueprintCounter(Plugin(item)));
+    if (gAnnounced != nullptr)
+        emu::calls::UpdatedItem(std::exchange(gAnnounced, nullptr), false, false);
 }
 
 TEST_F(GameReentry, RefreshReenteredThroughAGameCallChangesNothing) {
@@ -268,6 +241,14 @@ TEST_F(GameReentry, RefreshReenteredThroughAGameCallChangesNothing) {
     EXPECT_TRUE(txl::RefreshBlueprintCounter(Plugin(copy)));
     EXPECT_EQ(gNestedResults, std::vector<bool>{false});
     EXPECT_EQ(CounterFloats(copy), Record(0));
+
+    // An announcement made during the announcement's own refresh goes straight to the game.
+    txl::InstallHooks();
+    emu::Item* other = world.GiveBolt();
+    gAnnounced = other;
+    emu::calls::UpdatedItem(world.GiveBolt(), false, false);
+    EXPECT_EQ(world.Game().Log().Calls("UpdatedItem").size(), 2u);
+    EXPECT_TRUE(CounterFloats(other).empty());
 }
 
 using NameToStringFn = void(const FName*, FString*);

@@ -6,8 +6,7 @@
 #include <vector>
 
 #include "crafting/CraftCounter.h"
-#include "crafting/CraftingWorld.h"
-#include "emugame/GameCalls.h"
+#include "crafting/CraftingScenario.h"
 #include "plugin/HookTable.h"
 #include "shared/PluginState.h"
 
@@ -18,17 +17,14 @@ namespace {
 using txltest::CounterFloats;
 using txltest::CounterLine;
 using txltest::CustomDescription;
+using txltest::Plugin;
 using txltest::Record;
 using txltest::Written;
 
-UPrimalItem* Plugin(emu::Item* item) {
-    return reinterpret_cast<UPrimalItem*>(item);
-}
-
-class SharedCopyTest : public ::testing::Test {
+class SharedCopyTest : public txltest::CraftingTest {
   protected:
     void SetUp() override {
-        txltest::ResetPluginSettings();
+        CraftingTest::SetUp();
         txl::InstallHooks();
     }
     emu::Game& Game() { return world.Game(); }
@@ -81,8 +77,6 @@ class SharedCopyTest : public ::testing::Test {
     int Finished() {
         return static_cast<int>(Game().Log().Calls("FinishCraftingBlueprint").size());
     }
-
-    txltest::CraftingWorld world;
 };
 
 TEST_F(SharedCopyTest, CopyMirrorsItsSourceEveryTime) {
@@ -126,27 +120,22 @@ TEST_F(SharedCopyTest, CopiesWithoutASourceAreNeverCraftedFrom) {
         emu::ItemContainer* box = world.SpawnBox();
         return CopyOf(CountedRootInBox(box), box);
     };
+    // A copy of a root in a box that also holds a blueprint with the id `decoy`:3.
+    const auto copyBesideDecoy = [&](std::uint32_t root, std::uint32_t decoy) {
+        emu::ItemContainer* box = world.SpawnBox();
+        emu::Item* source = CountedRootInBox(box, 0, root, 3);
+        world.GiveBlueprint(world.Classes().limitedBlueprint, box->MyInventoryComponent, decoy, 3);
+        return CopyOf(source, box);
+    };
     struct Road {
         const char* name;
         std::function<emu::Item*()> make;
         std::function<void(FCustomItemData&)> change = nullptr;
     };
     const std::vector<Road> roads = {
-        {"two blueprints with the source's id",
-         [&] {
-             emu::ItemContainer* box = world.SpawnBox();
-             emu::Item* source = CountedRootInBox(box, 0, 5, 6);
-             world.GiveBlueprint(world.Classes().limitedBlueprint, box->MyInventoryComponent, 5, 6);
-             return CopyOf(source, box);
-         }},
+        {"two blueprints with the source's id", [&] { return copyBesideDecoy(5, 5); }},
         {"ids that differ below single precision",
-         [&] {
-             emu::ItemContainer* box = world.SpawnBox();
-             emu::Item* source = CountedRootInBox(box, 0, 16777217, 3);
-             world.GiveBlueprint(world.Classes().limitedBlueprint, box->MyInventoryComponent,
-                                 16777216, 3);
-             return CopyOf(source, box);
-         }},
+         [&] { return copyBesideDecoy(16777217, 16777216); }},
         {"source in another box",
          [&] { return CopyOf(CountedRootInBox(world.SpawnBox()), world.SpawnBox()); }},
         {"only an engram with the source's id",

@@ -1,6 +1,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -10,13 +11,14 @@
 #include "emugame/GameCalls.h"
 #include "emugame/StandardClasses.h"
 #include "host/WeakObjects.h"
-#include "plugin/HookTable.h"
 #include "processor/ApplyCommand.h"
 #include "processor/EnforcementTimer.h"
+#include "processor/ProcessorDiscovery.h"
 #include "processor/ProcessorEnforcement.h"
 #include "processor/ProcessorTestWorld.h"
 #include "processor/StatusEnforcementFlag.h"
 #include "shared/PluginState.h"
+#include "shared/ProcessorRecognition.h"
 #include "support/FunctionOverride.h"
 
 namespace {
@@ -59,15 +61,14 @@ void ReadingSync(emu::StatusComponent* component) {
     }
     emu::calls::BPGetCurrentStatusValue(component, kSuccess);
 }
-// The detours in this process, and the synchronisation's record afresh.
-void InstallReadingSync() {
-    txl::InstallHooks();
-    flagSeenBySync.clear();
-}
 
 class ProcessorEnforcement : public ::testing::Test {
   protected:
     emu::Game& Game() { return server.Game(); }
+    emu::Class* Define(const std::string& name, const std::vector<emu::PropertySpec>& properties,
+                       emu::Class* super = nullptr) {
+        return emu::DefineCreatureClass(server.Game(), name, properties, super);
+    }
     ProcessorValues Enforced(ProcessorValues values) {
         auto* creature = txltest::SpawnProcessor(Game(), kTamed, values);
         txl::EnforceProcessorLimits(AsObject(creature), false);
@@ -114,21 +115,6 @@ TEST_F(ProcessorEnforcement, InfinityIsAboveEveryCap) {
     EXPECT_TRUE(std::isnan(status->ReplicatedGlobalMaxStatusValues[kSuccess]));
 }
 
-TEST_F(ProcessorEnforcement, EightBytePropertiesAreWrittenAsDoubles) {
-    emu::Class* cls = emu::DefineCreatureClass(Game(), "Thalassovex_Character_BP_Double_C",
-                                               {{"SuccessRateCap", "DoubleProperty", 8},
-                                                {"NumberMaxCrafts", "IntProperty", 4},
-                                                {"CraftingSkillLevelMulti", "DoubleProperty", 8}});
-    auto* creature = Game().SpawnCreature(cls, kTamed);
-    auto* chance = emu::FindDeclaredProperty(Game(), &cls->Base, "SuccessRateCap");
-    auto* skill = emu::FindDeclaredProperty(Game(), &cls->Base, "CraftingSkillLevelMulti");
-    emu::PropertyValue<double>(creature, chance) = 0.75;
-    emu::PropertyValue<double>(creature, skill) = 3.0;
-    txl::EnforceProcessorLimits(AsObject(creature), false);
-    EXPECT_EQ(emu::PropertyValue<double>(creature, chance), 0.5);
-    EXPECT_EQ(emu::PropertyValue<double>(creature, skill), 0.5);
-}
-
 TEST_F(ProcessorEnforcement, TeamOwnedSuccessStatusIsLoweredAndSynchronised) {
     auto* creature = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f});
     txltest::SetSuccess(creature, 0.4f, -0.7f, 0.25f);
@@ -152,7 +138,7 @@ TEST_F(ProcessorEnforcement, TeamOwnedSuccessStatusIsLoweredAndSynchronised) {
     EXPECT_EQ(txltest::Replication(Game()), kStatusReplication);
 }
 
-TEST_F(ProcessorEnforcement, WildProcessorKeepsItsStatus) {
+TEST_F(ProcessorEnforcement, OnlyTamedProcessorsAreLoweredAndOnlyWhileEnabled) {
     auto* creature = txltest::SpawnProcessor(Game(), kWild, {1.0f, 100, 2.0f}, 0.4f);
     txl::EnforceProcessorLimits(AsObject(creature), true);
     EXPECT_EQ(txltest::ValuesOf(Game(), creature).chance, 0.5f);
@@ -166,6 +152,25 @@ TEST_F(ProcessorEnforcement, WildProcessorKeepsItsStatus) {
     creature->Base.TargetingTeam = 50000;
     txl::EnforceProcessorLimits(AsObject(creature), false);
     EXPECT_EQ(creature->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], -0.5f);
+
+    // Other creatures are neither lowered nor tracked.
+    auto* other = Game().SpawnCreature(emu::DefineStandardClasses(Game()).creature, kTamed);
+    other->MyCharacterStatusComponent->CurrentStatusValues[kSuccess] = 0.4f;
+    txl::EnforceProcessorLimits(AsObject(other), true);
+    txl::EnforceProcessor(AsObject(other));
+    txl::EnforceProcessorLimits(nullptr, true);
+    EXPECT_EQ(other->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], 0.4f);
+    EXPECT_TRUE(txl::State().TrackedProcessors.empty());
+
+    // Switched off, a processor is tracked but left as it is.
+    txl::State().EnforcementEnabled = false;
+    Game().Log().Clear();
+    auto* processor = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f}, 0.4f);
+    txl::EnforceProcessor(AsObject(processor));
+    EXPECT_EQ(txl::State().TrackedProcessors.count(AsObject(processor)), 1u);
+    EXPECT_EQ(txltest::ValuesOf(Game(), processor).crafts, 100);
+    EXPECT_EQ(processor->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], 0.4f);
+    EXPECT_THAT(Game().Log().Entries(), IsEmpty());
 }
 
 TEST_F(ProcessorEnforcement, ClampLineOnFirstSightAndOnChangeOnly) {
@@ -200,34 +205,6 @@ TEST_F(ProcessorEnforcement, ClampLineOnFirstSightAndOnChangeOnly) {
     EXPECT_THAT(server.Logs().Messages(), ::testing::IsEmpty());
 }
 
-TEST_F(ProcessorEnforcement, LimitsFollowTheSettingsInForce) {
-    txl::State().MaxChanceFraction = 0.25f;
-    txl::State().MaxCrafts = 3;
-    auto* creature = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, 0.0f);
-    txl::EnforceProcessorLimits(AsObject(creature), false);
-    ProcessorValues values = txltest::ValuesOf(Game(), creature);
-    EXPECT_EQ(values.chance, 0.25f);
-    EXPECT_EQ(values.crafts, 3);
-    EXPECT_EQ(values.skill, 0.25f);
-    EXPECT_EQ(creature->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], -0.75f);
-}
-
-TEST_F(ProcessorEnforcement, NothingHappensWhileDisabledOrForOtherCreatures) {
-    auto* processor = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f}, 0.4f);
-    auto* other = Game().SpawnCreature(emu::DefineStandardClasses(Game()).creature, kTamed);
-    other->MyCharacterStatusComponent->CurrentStatusValues[kSuccess] = 0.4f;
-    txl::EnforceProcessorLimits(AsObject(other), true);
-    EXPECT_EQ(other->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], 0.4f);
-    txl::EnforceProcessorLimits(nullptr, true);
-
-    txl::State().EnforcementEnabled = false;
-    txl::EnforceProcessorLimits(AsObject(processor), true);
-    EXPECT_EQ(txltest::ValuesOf(Game(), processor).crafts, 100);
-    EXPECT_EQ(processor->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], 0.4f);
-    EXPECT_THAT(Game().Log().Entries(), IsEmpty());
-    EXPECT_TRUE(txl::State().ProcessorLayouts.empty());
-}
-
 TEST_F(ProcessorEnforcement, AClassThatFailsDiscoveryIsReportedOnceAndNeverAdjusted) {
     emu::Class* cls = emu::DefineCreatureClass(Game(), "Thalassovex_Character_BP_Broken_C",
                                                {{"SuccessRateCap"}, {"CraftingSkillLevelMulti"}});
@@ -243,17 +220,6 @@ TEST_F(ProcessorEnforcement, AClassThatFailsDiscoveryIsReportedOnceAndNeverAdjus
     EXPECT_EQ(first->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], 0.4f);
     EXPECT_THAT(Game().Log().Entries(), IsEmpty());
     EXPECT_TRUE(txl::State().EnforcementEnabled);
-}
-
-TEST_F(ProcessorEnforcement, ProcessorsAreTrackedEvenWhileDisabled) {
-    auto* processor = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f}, 0.4f);
-    auto* other = Game().SpawnCreature(emu::DefineStandardClasses(Game()).creature, kTamed);
-    txl::EnforceProcessor(AsObject(other));
-    EXPECT_TRUE(txl::State().TrackedProcessors.empty());
-    txl::State().EnforcementEnabled = false;
-    txl::EnforceProcessor(AsObject(processor));
-    ASSERT_EQ(txl::State().TrackedProcessors.count(AsObject(processor)), 1u);
-    EXPECT_EQ(txltest::ValuesOf(Game(), processor).crafts, 100);
 }
 
 TEST_F(ProcessorEnforcement, ARuntimeErrorSwitchesEnforcementOffWithItsOwnLine) {
@@ -341,7 +307,8 @@ TEST_F(ProcessorEnforcement, AReusedAddressReplacesTheStaleReference) {
 }
 
 TEST_F(ProcessorEnforcement, AReadDuringAnEnforcementEnforcesOnlyWhenNotInsideTheDetours) {
-    InstallReadingSync();
+    plugin.InstallHooks();
+    flagSeenBySync.clear();
     txltest::FunctionOverride sync(kSync, reinterpret_cast<void*>(&ReadingSync));
     auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, 0.4f);
     float& success = tamed->MyCharacterStatusComponent->CurrentStatusValues[kSuccess];
@@ -362,6 +329,154 @@ TEST_F(ProcessorEnforcement, AReadDuringAnEnforcementEnforcesOnlyWhenNotInsideTh
     EXPECT_THAT(flagSeenBySync, ElementsAre(false, true));
     EXPECT_EQ(success, -0.5f);
     EXPECT_FALSE(txl::StatusEnforcementActive);
+}
+
+// Where the plug-in finds a processor's three properties, and which creatures are processors.
+UClass* AsClass(emu::Class* cls) {
+    return reinterpret_cast<UClass*>(cls);
+}
+
+std::string FailureOf(emu::Class* cls, const std::string& name, const std::string& expected) {
+    try {
+        txl::FindProcessorProperty(AsClass(cls), name, expected);
+    } catch (const std::runtime_error& error) {
+        return error.what();
+    }
+    return "accepted";
+}
+
+using ProcessorDiscovery = ProcessorEnforcement;
+
+TEST_F(ProcessorDiscovery, AcceptsFloatsAndEightByteDoublesForFractions) {
+    emu::Class* cls =
+        Define("Thalassovex_Character_BP_C", {{"SuccessRateCap", "DoubleProperty", 8},
+                                              {"NumberMaxCrafts", "IntProperty", 4},
+                                              {"CraftingSkillLevelMulti", "DoubleProperty", 8}});
+    auto* chance = emu::FindDeclaredProperty(server.Game(), &cls->Base, "SuccessRateCap");
+    auto* skill = emu::FindDeclaredProperty(server.Game(), &cls->Base, "CraftingSkillLevelMulti");
+
+    auto [layout, firstSight] = txl::AcquireProcessorLayout(AsClass(cls));
+    EXPECT_TRUE(firstSight);
+    EXPECT_TRUE(layout.valid);
+    EXPECT_EQ(layout.successRateCap.size, 8);
+
+    auto crafts = layout.numberMaxCrafts.offset;
+    EXPECT_THAT(
+        server.Logs().Messages("info"),
+        ElementsAre("Thalassovex reflected property SuccessRateCap: type=double size=8 count=1",
+                    "Thalassovex reflected property NumberMaxCrafts: type=int32 size=4 count=1",
+                    "Thalassovex reflected property CraftingSkillLevelMulti: type=double size=8 "
+                    "count=1",
+                    "Thalassovex processor fields validated: Thalassovex_Character_BP_C cap=" +
+                        std::to_string(chance->Offset_Internal) +
+                        " crafts=" + std::to_string(crafts) +
+                        " skill=" + std::to_string(skill->Offset_Internal)));
+
+    // The second look-up is the cached entry itself, found without discovery.
+    server.Logs().Clear();
+    auto [again, secondSight] = txl::AcquireProcessorLayout(AsClass(cls));
+    EXPECT_FALSE(secondSight);
+    EXPECT_EQ(&again, &layout);
+    EXPECT_TRUE(server.Logs().Messages().empty());
+
+    // Such a processor's fractions are written as doubles.
+    auto* creature = server.Game().SpawnCreature(cls, kTamed);
+    emu::PropertyValue<double>(creature, chance) = 0.75;
+    emu::PropertyValue<double>(creature, skill) = 3.0;
+    txl::EnforceProcessorLimits(txltest::AsObject(creature), false);
+    EXPECT_EQ(emu::PropertyValue<double>(creature, chance), 0.5);
+    EXPECT_EQ(emu::PropertyValue<double>(creature, skill), 0.5);
+}
+
+TEST_F(ProcessorDiscovery, RefusesUnfitDeclarationsAfterLoggingWhatWasFound) {
+    emu::Class* cls = Define("Mixed_C", {{"IntegerChance", "IntProperty", 4},
+                                         {"SmallDouble", "DoubleProperty", 4},
+                                         {"Pair", "FloatProperty", 4, 2},
+                                         {"FloatCrafts", "FloatProperty", 4},
+                                         {"Flag", "BoolProperty", 4},
+                                         {"Far", "FloatProperty", 4, 1, 1 << 20}});
+    server.Game().AddProperty(&cls->Base, "Negative", server.Game().FindFieldClass("FloatProperty"),
+                              4, -8);
+    const std::string mismatch = "Processor property type/size mismatch";
+    EXPECT_EQ(FailureOf(cls, "IntegerChance", "float"), mismatch);
+    EXPECT_EQ(FailureOf(cls, "SmallDouble", "float"), mismatch);
+    EXPECT_EQ(FailureOf(cls, "Pair", "float"), mismatch);
+    EXPECT_EQ(FailureOf(cls, "FloatCrafts", "int32"), mismatch);
+    EXPECT_EQ(FailureOf(cls, "Flag", "float"), mismatch);
+    EXPECT_EQ(FailureOf(cls, "Far", "float"),
+              "Processor property is outside the reflected object size");
+    EXPECT_EQ(FailureOf(cls, "Negative", "float"),
+              "Processor property is outside the reflected object size");
+    EXPECT_EQ(FailureOf(cls, "Missing", "float"), "Required processor property is missing");
+    // Names match exactly.
+    EXPECT_EQ(FailureOf(cls, "pair", "float"), "Required processor property is missing");
+
+    EXPECT_THAT(
+        server.Logs().Messages("info"),
+        ElementsAre("Thalassovex reflected property IntegerChance: type=int32 size=4 count=1",
+                    "Thalassovex reflected property SmallDouble: type=double size=4 count=1",
+                    "Thalassovex reflected property Pair: type=float size=4 count=2",
+                    "Thalassovex reflected property FloatCrafts: type=float size=4 count=1",
+                    "Thalassovex reflected property Flag: type=unsupported size=4 count=1",
+                    "Thalassovex reflected property Far: type=float size=4 count=1",
+                    "Thalassovex reflected property Negative: type=float size=4 count=1"));
+}
+
+TEST_F(ProcessorDiscovery, TheSearchedClassDecidesTypeAndRange) {
+    // The parent declares one property past its own size, which the child's object holds, and
+    // another as an integer, which the child declares again as a float.
+    emu::Class* parent = Define("Parent_C", {{"Chance", "FloatProperty", 4, 1, 4096},
+                                             {"SuccessRateCap", "IntProperty", 4}});
+    ASSERT_LT(parent->Base.PropertiesSize, 4096 + 4);
+    emu::Class* child = Define("Child_C", {{"SuccessRateCap", "FloatProperty", 4}}, parent);
+    child->Base.PropertiesSize = 4096 + 4;
+    const std::string outside = "Processor property is outside the reflected object size";
+    EXPECT_EQ(FailureOf(parent, "Chance", "float"), outside);
+    EXPECT_EQ(txl::FindProcessorProperty(AsClass(child), "Chance", "float").offset, 4096);
+    EXPECT_EQ(FailureOf(child, "SuccessRateCap", "float"), "accepted");
+    EXPECT_EQ(FailureOf(parent, "SuccessRateCap", "float"),
+              "Processor property type/size mismatch");
+    child->Base.PropertiesSize = 4096 + 3;
+    EXPECT_EQ(FailureOf(child, "Chance", "float"), outside);
+}
+
+TEST_F(ProcessorDiscovery, ProcessorsNeedTheDinoAncestorAndBothTokensInAnyCase) {
+    emu::Game& game = server.Game();
+    auto classes = emu::DefineStandardClasses(game);
+    emu::Class* character = game.FindClass("PrimalCharacter");
+    struct Case {
+        std::string name;  // empty: the class given as super itself
+        emu::Class* super;
+        bool processor;
+    };
+    const Case cases[] = {
+        {"", classes.processor, true},
+        {"", classes.creature, false},
+        {"THALASSOVEX_CHARACTER_BP_C", nullptr, true},
+        {"Character_BP_Thalassovex_Alpha_C", nullptr, true},
+        {"Thalassovex_Character_C", nullptr, false},
+        // Non-ASCII bytes around the tokens are lower-cased without touching them.
+        {"\xC3\x84Thalassovex_\xC3\x9F_Character_BP_C", nullptr, true},
+        // A subclass of a processor is judged by its own name.
+        {"Tamed_Variant_C", classes.processor, false},
+        {"Thalassovex_Character_BP_Aberrant_C", classes.processor, true},
+        // Both tokens, but not under "PrimalDinoCharacter" exactly.
+        {"Thalassovex_Character_BP_Other_C", character, false},
+        {"Thalassovex_Character_BP_Lower_C", game.DefineClass("primaldinocharacter", character),
+         false},
+        {"Thalassovex_Character_BP_Longer_C",
+         game.DefineClass("PrimalDinoCharacterBase", character), false},
+    };
+    for (const Case& c : cases) {
+        emu::Class* cls =
+            c.name.empty() ? c.super : emu::DefineCreatureClass(game, c.name, {}, c.super);
+        EXPECT_EQ(txl::IsProcessorCreature(game.SpawnCreature(cls, kTamed)), c.processor) << c.name;
+    }
+
+    EXPECT_FALSE(txl::IsProcessorCreature(nullptr));
+    auto* classless = game.SpawnCreature(classes.processor, kTamed);
+    classless->Base.Object.ClassPrivate = nullptr;
+    EXPECT_FALSE(txl::IsProcessorCreature(classless));
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <limits>
-#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,19 +16,181 @@
 #include "emugame/StandardClasses.h"
 #include "emuhost/HookManager.h"
 #include "emuhost/NameRegistry.h"
+#include "host/WeakObjects.h"
+#include "processor/EnforcementTimer.h"
+#include "processor/ProcessorEnforcement.h"
 #include "processor/ProcessorTestWorld.h"
+#include "shared/PluginState.h"
 #include "support/AllocationCount.h"
+#include "support/FunctionOverride.h"
 
-// The status and level-up detours as the game meets them, with the plug-in library loaded, and
-// what the detours the game thread runs most often allocate.
+// Where the game and the administrator reach the processor limits: the apply command, the timer,
+// and the status and level-up detours, with what the hottest detours allocate.
 namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using txltest::AsObject;
+using txltest::kApplied;
+using txltest::kApplyFailed;
 using txltest::kSuccess;
 using txltest::kTamed;
 using txltest::kWild;
 
+// The command as an administrator runs it, with the plug-in library loaded.
+class ApplyCommand : public ::testing::Test {
+  protected:
+    emu::Game& Game() { return server.Game(); }
+    void Apply(int32 id = 7) { txltest::RunCommand(Game(), "Thalassovex.Apply", connection, id); }
+
+    txltest::EmulatedServer server;
+    txltest::LoadedPluginFolder plugin;
+    emu::RconConnection* connection = txltest::OpenConnection(server.Game());
+};
+
+TEST_F(ApplyCommand, EnforcesEveryLoadedProcessorForced) {
+    auto classes = emu::DefineStandardClasses(Game());
+    auto* other = Game().SpawnCreature(classes.creature, kTamed);
+    Game().SpawnContainer(classes.storage);
+    auto live = emu::LiveAllocations();
+    Apply(42);  // no processor loaded yet
+    EXPECT_EQ(emu::LiveAllocations(), live);
+    auto* first = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f}, 0.4f);
+    auto* second = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, -0.7f);
+    live = emu::LiveAllocations();
+    Apply();
+    EXPECT_EQ(emu::LiveAllocations(), live);
+    EXPECT_EQ(txltest::ValuesOf(Game(), first).crafts, 50);
+    EXPECT_EQ(first->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], -0.5f);
+    // The unchanged one is synchronised and its properties replicated all the same.
+    std::vector<const void*> synchronised;
+    for (const auto& entry : Game().Log().Calls("ServerSyncReplicatedValues"))
+        synchronised.push_back(entry.target);
+    EXPECT_THAT(synchronised,
+                ElementsAre(first->MyCharacterStatusComponent, second->MyCharacterStatusComponent));
+    EXPECT_EQ(Game().Log().Calls("MulticastProperty").size(), 6u);
+    for (const auto& entry : Game().Log().Entries()) EXPECT_NE(entry.target, other);
+    EXPECT_THAT(txltest::Replies(Game()), ElementsAre("42,0," + kApplied, "7,0," + kApplied));
+}
+
+TEST_F(ApplyCommand, ItsOwnFailuresAreLoggedAndAnsweredAsFailures) {
+    txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f});
+    txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f});
+    auto live = emu::LiveAllocations();
+
+    Game().FailCall("GetAllActorsOfClass");
+    Apply(1);
+    emu::FailNextAllocations(1);  // the actor array cannot grow
+    Apply(2);
+    EXPECT_THAT(txltest::Replies(Game()),
+                ElementsAre("1,0," + kApplyFailed, "2,0," + kApplyFailed));
+    EXPECT_TRUE(Game().Log().Calls("MulticastProperty").empty());
+
+    // The reply cannot be sent: the actor array and the reply text are still released.
+    emuhost::NameRegistry::Instance().FailResolution(
+        "RCONClientConnection.SendMessage(int,int,FString&)");
+    Apply(3);
+    emuhost::NameRegistry::Instance().ClearFaults();
+    EXPECT_EQ(Game().Log().Calls("MulticastProperty").size(), 6u);
+    EXPECT_EQ(txltest::Replies(Game()).size(), 2u);
+    EXPECT_EQ(emu::LiveAllocations(), live);
+
+    EXPECT_THAT(server.Logs().Messages("error"),
+                ElementsAre("Thalassovex hook failed: Game call failed: GetAllActorsOfClass",
+                            "Thalassovex hook failed: std::bad_alloc",
+                            "Thalassovex hook failed: Host call failed for "
+                            "'RCONClientConnection.SendMessage(int,int,FString&)'"));
+}
+
+class EnforcementTimer : public ::testing::Test {
+  protected:
+    emu::Game& Game() { return server.Game(); }
+    emu::Character* TrackedProcessor(float success = -0.7f) {
+        auto* creature = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f}, success);
+        txl::EnforceProcessor(AsObject(creature));
+        return creature;
+    }
+
+    txltest::EmulatedServer server;
+    txltest::InProcessPlugin plugin;
+};
+
+TEST_F(EnforcementTimer, ForgetsDestroyedProcessorsSilentlyWhileEnabled) {
+    auto* gone = TrackedProcessor();
+    auto* kept = TrackedProcessor();
+    Game().DestroyActor(&gone->Base);
+    server.Logs().Clear();
+    Game().Log().Clear();
+    // Switched off, the timer neither forgets nor enforces.
+    txl::State().EnforcementEnabled = false;
+    txl::RunEnforcementTimer();
+    EXPECT_EQ(txl::State().TrackedProcessors.size(), 2u);
+
+    txl::State().EnforcementEnabled = true;
+    auto live = emu::LiveAllocations();
+    txl::RunEnforcementTimer();
+    EXPECT_EQ(txl::State().TrackedProcessors.size(), 1u);
+    EXPECT_EQ(txl::State().TrackedProcessors.count(AsObject(kept)), 1u);
+    EXPECT_THAT(server.Logs().Messages(), IsEmpty());
+    // The remaining one was unchanged: nothing written, replicated or logged.
+    EXPECT_THAT(Game().Log().Entries(), IsEmpty());
+    EXPECT_EQ(emu::LiveAllocations(), live);
+}
+
+// The game's weak look-up; its first call of a tick lets the game change the tracked processors
+// before the walk has visited any of them.
+using WeakGet = UObject* (*)(const FWeakObjectPtr*, bool);
+WeakGet gGameWeakGet = nullptr;
+std::function<void()> gBeforeFirstLookUp;
+UObject* LookUpAfterTheGameMoved(const FWeakObjectPtr* weak, bool pendingKill) {
+    if (auto act = std::exchange(gBeforeFirstLookUp, nullptr)) act();
+    return gGameWeakGet(weak, pendingKill);
+}
+
+TEST_F(EnforcementTimer, ATickWalksWhatWasTrackedWhenItBeganAndForgetsOnlyWhatIsStale) {
+    plugin.InstallHooks();
+    auto* settled = TrackedProcessor();
+    auto* gone = TrackedProcessor();
+    auto* successor = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f});
+    Game().DestroyActor(&gone->Base);
+    std::vector<emu::Character*> newcomers;
+    gBeforeFirstLookUp = [&] {
+        // Enough creatures begin play to make the map grow; each is then raised again.
+        for (int i = 0; i < 64; ++i) {
+            auto* creature = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f});
+            emu::calls::BeginPlay(creature);
+            creature->MyCharacterStatusComponent->CurrentStatusValues[kSuccess] = 0.4f;
+            newcomers.push_back(creature);
+        }
+        // A new creature tracked where the destroyed one was: one of those that just began play
+        // when the game reused the address, otherwise one more.
+        auto reused = std::find(newcomers.begin(), newcomers.end(), gone);
+        if (reused == newcomers.end()) {
+            txl::State().TrackedProcessors[AsObject(gone)] =
+                txl::host::MakeWeakReference(AsObject(successor));
+        } else {
+            successor = *reused;
+        }
+    };
+    txltest::FunctionOverride lookUp("FWeakObjectPtr.Get()", &LookUpAfterTheGameMoved);
+    gGameWeakGet = lookUp.Original<UObject*(const FWeakObjectPtr*, bool)>();
+    txl::RunEnforcementTimer();
+
+    ASSERT_FALSE(gBeforeFirstLookUp);
+    auto& tracked = txl::State().TrackedProcessors;
+    ASSERT_EQ(tracked.count(AsObject(gone)), 1u);
+    EXPECT_EQ(txl::host::ResolveWeakReference(tracked.at(AsObject(gone))), AsObject(successor));
+    EXPECT_EQ(tracked.count(AsObject(settled)), 1u);
+    for (auto* creature : newcomers) EXPECT_EQ(tracked.count(AsObject(creature)), 1u);
+    // Those tracked during the tick wait for the next one.
+    for (auto* creature : newcomers)
+        EXPECT_EQ(creature->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], 0.4f);
+    txl::RunEnforcementTimer();
+    for (auto* creature : newcomers)
+        EXPECT_EQ(creature->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], -0.5f);
+}
+
+// The status and level-up detours as the game meets them, with the plug-in library loaded.
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 const char* kCanLevelUp =
     "UPrimalCharacterStatusComponent.CanLevelUp(EPrimalCharacterStatusValue::Type,bool)";
@@ -72,7 +234,7 @@ class StatusDetours : public ::testing::Test {
     std::unique_ptr<txltest::LoadedPluginFolder> plugin;
 };
 
-TEST_F(StatusDetours, CurrentSuccessOfAProcessorIsClippedAndEnforced) {
+TEST_F(StatusDetours, SuccessReadsAreClippedAndOnlyTheCurrentOneEnforces) {
     Load();
     auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f}, 0.4f);
     auto* wild = txltest::SpawnProcessor(Game(), kWild, {0.5f, 50, 0.5f}, 0.4f);
@@ -80,7 +242,11 @@ TEST_F(StatusDetours, CurrentSuccessOfAProcessorIsClippedAndEnforced) {
     txltest::SetSuccess(other, 0.4f, 0.4f, 0.4f);
     tamed->MyCharacterStatusComponent->CurrentStatusValues[kSuccess - 1] = 0.4f;
 
+    EXPECT_EQ(Maximum(tamed), -0.5f);
+    EXPECT_EQ(Maximum(tamed, kSuccess - 1), 0.0f);
+    EXPECT_EQ(tamed->MyCharacterStatusComponent->MaxStatusValues[kSuccess], 0.4f);
     EXPECT_EQ(Current(tamed, kSuccess - 1), 0.4f);
+    EXPECT_EQ(txltest::ValuesOf(Game(), tamed).crafts, 100);
     EXPECT_THAT(Game().Log().Entries(), IsEmpty());
     EXPECT_EQ(Current(tamed), -0.5f);
     // The read enforced the creature: stored status and properties are at the limits.
@@ -91,22 +257,11 @@ TEST_F(StatusDetours, CurrentSuccessOfAProcessorIsClippedAndEnforced) {
     EXPECT_EQ(wild->MyCharacterStatusComponent->CurrentStatusValues[kSuccess], 0.4f);
     EXPECT_EQ(Current(other), 0.4f);
 
-    txltest::SetSuccess(tamed, -0.7f, -0.7f, -0.7f);
+    txltest::SetSuccess(tamed, -0.7f, kNaN, -0.7f);
     EXPECT_EQ(Current(tamed), -0.7f);
+    EXPECT_TRUE(std::isnan(Maximum(tamed)));
     tamed->MyCharacterStatusComponent->CurrentStatusValues[kSuccess] = kNaN;
     EXPECT_TRUE(std::isnan(Current(tamed)));
-}
-
-TEST_F(StatusDetours, MaximumSuccessIsClippedWithoutEnforcing) {
-    Load();
-    auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {1.0f, 100, 2.0f}, 0.4f);
-    EXPECT_EQ(Maximum(tamed), -0.5f);
-    EXPECT_EQ(Maximum(tamed, kSuccess - 1), 0.0f);
-    EXPECT_EQ(tamed->MyCharacterStatusComponent->MaxStatusValues[kSuccess], 0.4f);
-    EXPECT_EQ(txltest::ValuesOf(Game(), tamed).crafts, 100);
-    EXPECT_THAT(Game().Log().Entries(), IsEmpty());
-    tamed->MyCharacterStatusComponent->MaxStatusValues[kSuccess] = kNaN;
-    EXPECT_TRUE(std::isnan(Maximum(tamed)));
 }
 
 TEST_F(StatusDetours, LevelUpIsRefusedAtTheCapWithoutAskingTheGame) {
@@ -180,7 +335,8 @@ TEST_F(StatusDetours, FailuresOfTheDetoursOwnWorkLeaveTheGamesAnswer) {
     auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, 0.4f);
     auto live = emu::LiveAllocations();
 
-    // An engine allocation failing inside the plug-in's name look-up.
+    // An engine allocation failing inside the plug-in's name look-up; a failing host look-up
+    // meets the same boundaries.
     emu::FailNextAllocations(1);
     EXPECT_EQ(Maximum(tamed), 0.4f);
     emu::FailNextAllocations(1);
@@ -189,36 +345,13 @@ TEST_F(StatusDetours, FailuresOfTheDetoursOwnWorkLeaveTheGamesAnswer) {
     emu::FailNextAllocations(1);
     EXPECT_EQ(Current(tamed), 0.4f);
     EXPECT_EQ(emu::LiveAllocations(), live);
-
-    // A host look-up failing.
-    emuhost::NameRegistry::Instance().FailResolution("UActorComponent.OwnerPrivate");
-    EXPECT_EQ(Maximum(tamed), 0.4f);
-    EXPECT_TRUE(LevelUp(tamed));
-    EXPECT_EQ(gameLevelUpCalls, 2);
-    emuhost::NameRegistry::Instance().ClearFaults();
-
-    const std::string hookFailed =
-        "Thalassovex hook failed: Host call failed for 'UActorComponent.OwnerPrivate'";
     EXPECT_THAT(server.Logs().Messages("error"),
                 ElementsAre("Thalassovex hook failed: std::bad_alloc",
                             "Thalassovex hook failed: std::bad_alloc",
-                            "Thalassovex hook failed: std::bad_alloc", hookFailed, hookFailed));
+                            "Thalassovex hook failed: std::bad_alloc"));
     // None of these boundaries switches the limiter off.
     EXPECT_EQ(Maximum(tamed), -0.5f);
     EXPECT_FALSE(LevelUp(tamed));
-}
-
-TEST_F(StatusDetours, TheGamesOwnFailuresPassThrough) {
-    Load();
-    auto* tamed = txltest::SpawnProcessor(Game(), kTamed, {0.5f, 50, 0.5f}, -0.7f);
-    Game().FailCall("BPGetCurrentStatusValue");
-    EXPECT_THROW(Current(tamed), std::runtime_error);
-    Game().FailCall("BPGetMaxStatusValue");
-    EXPECT_THROW(Maximum(tamed), std::runtime_error);
-    Game().FailCall("CanLevelUp");
-    EXPECT_THROW(LevelUp(tamed), std::runtime_error);
-    EXPECT_THAT(server.Logs().Messages("error"), IsEmpty());
-    EXPECT_EQ(Current(tamed), -0.7f);
 }
 
 // The detours the game thread runs most often allocate nothing of their own: each call is
@@ -256,10 +389,6 @@ class HotPathAllocation : public ::testing::Test {
             EXPECT_EQ(AllocationsOf(calls[i].second), game[i]) << calls[i].first;
     }
 
-    emu::StatusComponent* Status(emu::Character* creature) {
-        return creature->MyCharacterStatusComponent;
-    }
-
     txltest::EmulatedServer server;
     txltest::InProcessPlugin plugin;
     emu::StandardClasses classes;
@@ -268,16 +397,15 @@ class HotPathAllocation : public ::testing::Test {
     emu::Item* item = nullptr;
 };
 
-TEST_F(HotPathAllocation, CountingSeesAnAllocation) {
-    // Through a volatile pointer, so the compiler cannot drop the pair.
-    void* (*volatile allocate)(std::size_t) = &::operator new;
-    txltest::AllocationCount count;
-    void* memory = allocate(64);
-    ::operator delete(memory);
-    EXPECT_EQ(count.Allocations(), 1U);
-}
-
 TEST_F(HotPathAllocation, DetoursAddNoAllocation) {
+    {
+        // The count sees an allocation made through a volatile pointer, which the compiler
+        // cannot drop.
+        void* (*volatile allocate)(std::size_t) = &::operator new;
+        txltest::AllocationCount count;
+        ::operator delete(allocate(64));
+        EXPECT_EQ(count.Allocations(), 1U);
+    }
     std::vector<Call> calls;
     // The success status is the detours' own; status 3 is passed through.
     const std::pair<emu::Character*, int> statuses[] = {
@@ -286,13 +414,13 @@ TEST_F(HotPathAllocation, DetoursAddNoAllocation) {
         const std::string who =
             (owner == processor ? "processor " : "other creature ") + std::to_string(index);
         calls.emplace_back(who + " read", [this, owner, index] {
-            emu::calls::BPGetCurrentStatusValue(Status(owner), index);
+            emu::calls::BPGetCurrentStatusValue(owner->MyCharacterStatusComponent, index);
         });
         calls.emplace_back(who + " maximum read", [this, owner, index] {
-            emu::calls::BPGetMaxStatusValue(Status(owner), index);
+            emu::calls::BPGetMaxStatusValue(owner->MyCharacterStatusComponent, index);
         });
         calls.emplace_back(who + " level-up check", [this, owner, index] {
-            emu::calls::CanLevelUp(Status(owner), index, false);
+            emu::calls::CanLevelUp(owner->MyCharacterStatusComponent, index, false);
         });
     }
     calls.emplace_back("announcement of a non-blueprint", [this] {
@@ -302,7 +430,9 @@ TEST_F(HotPathAllocation, DetoursAddNoAllocation) {
     });
     ExpectNothingAdded(calls);
     // The detours did their work: the processor's success is read at the limit.
-    EXPECT_FLOAT_EQ(emu::calls::BPGetCurrentStatusValue(Status(processor), kSuccess), -0.5f);
+    EXPECT_FLOAT_EQ(
+        emu::calls::BPGetCurrentStatusValue(processor->MyCharacterStatusComponent, kSuccess),
+        -0.5f);
 }
 
 }  // namespace
