@@ -270,8 +270,12 @@ TEST_F(SharedCopyTest, CraftsFromACopyWhileTheSwitchWasOffAreKept) {
     emu::Item* copy = ChainOf(root, box, 1);
     emu::Item* second = ChainOf(root, box, 1);
     emu::calls::BeginPlay(world.Processor());
+    EXPECT_EQ(world.Maximum(copy), 7);
+    const std::vector<float> mirrored = CounterFloats(copy);
     txl::State().EnforcementEnabled = false;
     Craft(copy, 6);
+    // Nothing is counted while the switch is off; the game's own count is taken over after.
+    EXPECT_EQ(CounterFloats(copy), mirrored);
     txl::State().EnforcementEnabled = true;
     EXPECT_EQ(world.Maximum(copy), 1);
     // Never past the maximum.
