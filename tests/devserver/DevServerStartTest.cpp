@@ -42,7 +42,12 @@ TEST(DevServerOptions, ReadsEveryOption) {
 }
 
 TEST(DevServerOptions, RefusesWithAMessageNamingTheProblem) {
-    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+    using Arguments = std::vector<std::string>;
+    const auto listening = [](Arguments more) {
+        more.insert(more.begin(), {"--rcon-port", "0", "--rcon-password", "x"});
+        return more;
+    };
+    const std::vector<std::pair<Arguments, std::string>> cases{
         {{"--world"}, "--world: missing value"},
         {{"--echo=yes"}, "--echo: takes no value"},
         {{"--no-plugin=1"}, "--no-plugin: takes no value"},
@@ -59,16 +64,28 @@ TEST(DevServerOptions, RefusesWithAMessageNamingTheProblem) {
         {{"--rcon-bind", "0.0.0.0"}, "RCON options need --rcon-port"},
         {{"--rcon-empty-preamble"}, "RCON options need --rcon-port"},
         {{"--rcon-auth-timeout", "2"}, "RCON options need --rcon-port"},
-        {{"--rcon-port", "0", "--rcon-password", "x", "--rcon-auth-timeout", "0"},
+        {{"--rcon-ban-failures", "1"}, "RCON options need --rcon-port"},
+        {{"--rcon-ban-window", "1"}, "RCON options need --rcon-port"},
+        {{"--rcon-ban-time", "1"}, "RCON options need --rcon-port"},
+        {{"--rcon-reply-packets", "split"}, "RCON options need --rcon-port"},
+        {listening({"--rcon-auth-timeout", "0"}),
          "--rcon-auth-timeout: expected a positive number of seconds, got '0'"},
-        {{"--rcon-port", "0", "--rcon-password", "x", "--rcon-auth-timeout", "1e9"},
+        {listening({"--rcon-auth-timeout", "1e9"}),
          "--rcon-auth-timeout: at most 3600 seconds, got '1e9'"},
+        {listening({"--rcon-ban-failures", "1001"}),
+         "--rcon-ban-failures: expected a whole number 1..1000, got '1001'"},
+        {listening({"--rcon-ban-window", "0"}),
+         "--rcon-ban-window: expected a positive number of seconds, got '0'"},
+        {listening({"--rcon-ban-time", "86401"}),
+         "--rcon-ban-time: at most 86400 seconds, got '86401'"},
+        {listening({"--rcon-reply-packets", "all"}),
+         "--rcon-reply-packets: expected 'whole' or 'split', got 'all'"},
         {{"--script", "s.txt", "--realtime"}, "--realtime does not apply to --script"},
     };
     for (const auto& [arguments, message] : cases) {
         try {
             ParseOptions(arguments);
-            ADD_FAILURE() << "accepted: " << arguments.front();
+            ADD_FAILURE() << "accepted: " << arguments.back();
         } catch (const std::invalid_argument& error) {
             EXPECT_EQ(error.what(), message);
         }
