@@ -21,6 +21,7 @@
 
 // The dev server's two consoles, run as their users meet them: RCON clients on loopback, and a
 // terminal.
+namespace txltest {
 namespace {
 
 namespace fs = std::filesystem;
@@ -40,26 +41,24 @@ std::string RunNpmClients(int port, const fs::path& folder) {
     std::string versions;
     for (const std::string& client : kNpmClients) versions += client + "\n";
     if (!fs::exists(modules / "installed.txt") ||
-        txltest::ReadBytes(modules / "installed.txt") != versions) {
+        ReadBytes(modules / "installed.txt") != versions) {
         fs::create_directories(modules);
         std::vector<std::string> install = {
             "/usr/bin/env", "npm",           "install",           "--no-save",
             "--no-audit",   "--no-fund",     "--fetch-retries=1", "--fetch-timeout=20000",
             "--prefix",     modules.string()};
         install.insert(install.end(), kNpmClients.begin(), kNpmClients.end());
-        txltest::ChildProcess npm(install, modules / "npm.out", modules / "npm.err");
+        ChildProcess npm(install, modules / "npm.out", modules / "npm.err");
         if (npm.Wait(std::chrono::seconds(90)) != 0)
-            return "npm could not install the RCON clients:\n" +
-                   txltest::ReadBytes(modules / "npm.err");
-        txltest::WriteBytes(modules / "installed.txt", versions);
+            return "npm could not install the RCON clients:\n" + ReadBytes(modules / "npm.err");
+        WriteBytes(modules / "installed.txt", versions);
     }
-    txltest::ChildProcess clients(
+    ChildProcess clients(
         {"/usr/bin/env", "node", TXL_SOURCE_DIR "/tests/devserver/RconInteropClients.js",
          modules.string(), std::to_string(port), "secret", "Thalassovex.Inspect",
          "Thalassovex.Apply", "TXL.Reload", "state"},
         folder / "clients.out", folder / "clients.err");
-    EXPECT_EQ(clients.Wait(std::chrono::seconds(60)), 0)
-        << txltest::ReadBytes(folder / "clients.err");
+    EXPECT_EQ(clients.Wait(std::chrono::seconds(60)), 0) << ReadBytes(folder / "clients.err");
     return "";
 #endif
 }
@@ -68,8 +67,8 @@ std::string RunNpmClients(int port, const fs::path& folder) {
 // until a client asks it to quit. Its ban and reply options given, a long state document comes
 // whole, to our client and to the npm ones.
 TEST(DevServerRcon, ServesClientsAndNpmClientsUntilOneAsksToQuit) {
-    txltest::PluginFolder folder;
-    txltest::DevServerChild server(
+    PluginFolder folder;
+    DevServerChild server(
         {"--plugin-dir", folder.Path().string(), "--rcon-port", "0", "--rcon-password", "secret",
          "--rcon-ban-failures", "1", "--rcon-ban-window", "60", "--rcon-ban-time", "0.5",
          "--rcon-reply-packets", "whole"},
@@ -81,8 +80,8 @@ TEST(DevServerRcon, ServesClientsAndNpmClientsUntilOneAsksToQuit) {
     RconTestClient second(port);
     ASSERT_TRUE(first.Authenticate("secret"));
     ASSERT_TRUE(second.Authenticate("secret", 7));
-    EXPECT_TRUE(txltest::Contains(
-        server.Err(), "127.0.0.2 banned for 0.5 s after 1 wrong passwords within 60 s"));
+    EXPECT_TRUE(
+        Contains(server.Err(), "127.0.0.2 banned for 0.5 s after 1 wrong passwords within 60 s"));
 
     // Both clients get their own replies, the world is shared, errors come back as one line.
     EXPECT_EQ(first.Execute(10, "spawn Strider_Character_BP_C"), "5");
@@ -92,14 +91,14 @@ TEST(DevServerRcon, ServesClientsAndNpmClientsUntilOneAsksToQuit) {
               "Thalassovex limits applied and replicated to loaded animals");
     const std::string skipped = RunNpmClients(port, folder.Path());
     const std::string state = first.Execute(14, "state").value_or("");
-    EXPECT_TRUE(txltest::Contains(state, "\"craftQueue\": 3"));
+    EXPECT_TRUE(Contains(state, "\"craftQueue\": 3"));
     EXPECT_GT(state.size(), 4096u);
     if (skipped.empty()) {
         const std::vector<std::string> expected = {
             "Thalassovex runtime capture written to processor-runtime.json",
             "Thalassovex limits applied and replicated to loaded animals",
             "Thalassovex limits applied and replicated to loaded animals", state};
-        const auto lines = txltest::Lines(txltest::ReadBytes(folder.Path() / "clients.out"));
+        const auto lines = Lines(ReadBytes(folder.Path() / "clients.out"));
         EXPECT_EQ(lines.size(), 3u);
         for (const std::string& line : lines) {
             const auto result = nlohmann::json::parse(line);
@@ -112,9 +111,9 @@ TEST(DevServerRcon, ServesClientsAndNpmClientsUntilOneAsksToQuit) {
     first.Execute(17, "bogus\nFORGED line\r\x1b[2J");
     first.Execute(15, "quit");
     EXPECT_EQ(server.Wait(), 0);
-    EXPECT_TRUE(txltest::Contains(server.Err(), "stopping: unloading the plug-in"));
-    EXPECT_TRUE(txltest::Contains(server.Err(), "bogus\\nFORGED line\\r\\x1b[2J"));
-    for (const std::string& line : txltest::Lines(server.Err()))
+    EXPECT_TRUE(Contains(server.Err(), "stopping: unloading the plug-in"));
+    EXPECT_TRUE(Contains(server.Err(), "bogus\\nFORGED line\\r\\x1b[2J"));
+    for (const std::string& line : Lines(server.Err()))
         EXPECT_NE(line.rfind("FORGED", 0), 0u) << line;
     // Its console was no terminal: no prompt, nothing on standard output.
     EXPECT_EQ(server.Out(), "");
@@ -153,7 +152,7 @@ class Terminal {
         static const std::regex escape("\x1b\\[[0-9;]*[A-Za-z@]|[\a\b]");
         for (int turn = 0; turn < 100; ++turn) {
             Screen screen;
-            for (const std::string& line : txltest::Lines(drawn))
+            for (const std::string& line : Lines(drawn))
                 screen.push_back(std::regex_replace(line.substr(line.rfind('\r') + 1), escape, ""));
             if (done(screen)) return true;
             pollfd wait{terminal_, POLLIN, 0};
@@ -184,7 +183,7 @@ class Terminal {
 };
 
 TEST(DevServerTerminal, EditsRecallsCompletesAndKeepsTheTypedLineUnderLogLines) {
-    txltest::PluginFolder folder;
+    PluginFolder folder;
     Terminal terminal(
         {"--plugin-dir", folder.Path().string(), "--rcon-port", "0", "--rcon-password", "pw"},
         folder.Path());
@@ -212,11 +211,11 @@ TEST(DevServerTerminal, EditsRecallsCompletesAndKeepsTheTypedLineUnderLogLines) 
     terminal.Type("sta");
     terminal.Signal(SIGTERM);
     EXPECT_EQ(terminal.Exit(), 0);
-    EXPECT_TRUE(txltest::Contains(terminal.drawn, "stopping: unloading the plug-in"));
+    EXPECT_TRUE(Contains(terminal.drawn, "stopping: unloading the plug-in"));
 }
 
 TEST(DevServerTerminal, HistoryOutlivesTheServerUnlessTurnedOff) {
-    txltest::PluginFolder folder;
+    PluginFolder folder;
     const auto file = folder.Path() / ".txl-devserver_history";
     auto run = [&](const std::string& keys, std::vector<std::string> options = {}) {
         options.insert(options.end(), {"--plugin-dir", folder.Path().string()});
@@ -226,14 +225,16 @@ TEST(DevServerTerminal, HistoryOutlivesTheServerUnlessTurnedOff) {
         return terminal.Exit();
     };
     EXPECT_EQ(run("stat 1\rquit\r"), 0);
-    const auto history = txltest::ReadBytes(file);
+    const auto history = ReadBytes(file);
     EXPECT_EQ(run("stat 2\rquit\r", {"--no-history"}), 0);
-    EXPECT_EQ(txltest::ReadBytes(file), history);
+    EXPECT_EQ(ReadBytes(file), history);
     EXPECT_EQ(run("\x1b[A\r"), 0) << "Up brings back the first run's last line, quit";
 }
 
 #endif
 
 }  // namespace
+
+}  // namespace txltest
 
 #endif
