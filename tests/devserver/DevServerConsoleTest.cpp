@@ -27,19 +27,18 @@ namespace {
 namespace fs = std::filesystem;
 using txl::devserver::rcontest::RconTestClient;
 
-const std::vector<std::string> kNpmClients = {"rcon-client@4.2.5", "rcon-srcds@2.1.1",
-                                              "rcon@1.1.0"};
-
 // Three popular npm clients log in and run the plug-in's commands and `state`, their replies in
 // `folder`/clients.out. Empty when they ran, or why they could not (no npm, no registry).
-std::string RunNpmClients(int port, const fs::path& folder) {
+std::string RunNpmClients([[maybe_unused]] int port, [[maybe_unused]] const fs::path& folder) {
 #if defined(_WIN32)
     return "the npm RCON clients are tried by the Linux build only";
 #else
     // Installed once, into the build tree.
+    const std::vector<std::string> packages = {"rcon-client@4.2.5", "rcon-srcds@2.1.1",
+                                               "rcon@1.1.0"};
     const fs::path modules = fs::read_symlink("/proc/self/exe").parent_path() / "rcon-clients";
     std::string versions;
-    for (const std::string& client : kNpmClients) versions += client + "\n";
+    for (const std::string& package : packages) versions += package + "\n";
     if (!fs::exists(modules / "installed.txt") ||
         ReadBytes(modules / "installed.txt") != versions) {
         fs::create_directories(modules);
@@ -47,7 +46,7 @@ std::string RunNpmClients(int port, const fs::path& folder) {
             "/usr/bin/env", "npm",           "install",           "--no-save",
             "--no-audit",   "--no-fund",     "--fetch-retries=1", "--fetch-timeout=20000",
             "--prefix",     modules.string()};
-        install.insert(install.end(), kNpmClients.begin(), kNpmClients.end());
+        install.insert(install.end(), packages.begin(), packages.end());
         ChildProcess npm(install, modules / "npm.out", modules / "npm.err");
         if (npm.Wait(std::chrono::seconds(90)) != 0)
             return "npm could not install the RCON clients:\n" + ReadBytes(modules / "npm.err");
