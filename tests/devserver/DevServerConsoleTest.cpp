@@ -197,8 +197,12 @@ TEST(DevServerTerminal, EditsRecallsCompletesAndKeepsTheTypedLineUnderLogLines) 
 
     // A client connects while a line is typed: its log line comes above, the line is drawn again.
     terminal.Type("spawn Str");
+    // The listener announces its port from its own thread, at times after the first prompt.
     std::smatch port;
-    ASSERT_TRUE(std::regex_search(terminal.drawn, port, std::regex("listening on [^ ]*:(\\d+)")));
+    const std::regex listening("listening on [^ ]*:(\\d+)");
+    ASSERT_TRUE(terminal.WaitFor([&](const Screen&) {
+        return std::regex_search(terminal.drawn, port, listening);
+    })) << terminal.drawn;
     RconTestClient client(static_cast<uint16_t>(std::stoi(port[1])));
     EXPECT_TRUE(terminal.WaitFor([](const Screen& s) {
         return s.size() > 2 && s.back() == "txl> spawn Str" &&
