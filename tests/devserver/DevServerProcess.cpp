@@ -174,11 +174,8 @@ DevServerRun RunDevServerScript(const std::filesystem::path& folder, const std::
     options.insert(options.begin(),
                    {"--plugin-dir", folder.string(), "--script", (folder / "script.txt").string()});
     DevServerChild process(options, folder);
-    DevServerRun run;
-    run.exitCode = process.Wait(std::chrono::seconds(60));
-    run.out = process.Out();
-    run.err = process.Err();
-    return run;
+    const int exitCode = process.Wait(std::chrono::seconds(60));
+    return {exitCode, process.Out(), process.Err()};
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -192,12 +189,9 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 nlohmann::json FindStateItem(const nlohmann::json& state, int actor, const std::string& id) {
-    for (const auto& entry : state["actors"]) {
-        if (entry["id"] != actor) continue;
-        for (const auto& item : entry["items"]) {
-            if (item["id"] == id) return item;
-        }
-    }
+    for (const auto& entry : state["actors"])
+        for (const auto& item : entry["items"])
+            if (entry["id"] == actor && item["id"] == id) return item;
     return nullptr;
 }
 

@@ -6,43 +6,41 @@
 #include "devserver/DevServerProcess.h"
 #include "support/EmulatedServer.h"
 
+// The dev server's command line, and whole runs of it on a script.
+namespace txltest {
 namespace {
 
 using txl::devserver::DevServerOptions;
 using txl::devserver::ParseOptions;
-using txltest::Contains;
-using txltest::Lines;
-using txltest::PluginFolder;
-using txltest::ReadBytes;
-using txltest::RunDevServerScript;
 
 TEST(DevServerOptions, ReadsEveryOption) {
-    DevServerOptions none = ParseOptions({});
-    EXPECT_EQ(none.pluginDir, std::filesystem::path(TXL_PLUGIN_DIR));
-    EXPECT_FALSE(none.world || none.script || none.rconPort);
-    EXPECT_EQ(none.rconBind, "127.0.0.1");
-    EXPECT_EQ(none.rconAuthTimeout, 5.0);
-    EXPECT_FALSE(none.echo || none.realtime || none.noPlugin || none.noHistory || none.help);
+    using std::filesystem::path;
+    const DevServerOptions none = ParseOptions({});
+    EXPECT_EQ(std::tie(none.pluginDir, none.rconBind, none.rconAuthTimeout),
+              std::tuple(path(TXL_PLUGIN_DIR), "127.0.0.1", 5.0));
+    EXPECT_FALSE(none.world || none.script || none.rconPort || none.echo || none.realtime ||
+                 none.noPlugin || none.noHistory || none.help);
 
-    DevServerOptions all = ParseOptions(
+    const DevServerOptions all = ParseOptions(
         {"--plugin-dir", "p", "--world=w.json", "--timer-interval", "0.25", "--rcon-port", "0",
          "--rcon-bind", "::1", "--rcon-password", "-starts-with-a-dash", "--rcon-empty-preamble",
          "--rcon-auth-timeout", "0.5", "--echo", "--realtime"});
-    EXPECT_EQ(all.pluginDir, std::filesystem::path("p"));
-    EXPECT_EQ(all.world, std::filesystem::path("w.json"));
-    EXPECT_EQ(all.timerInterval, 0.25);
-    EXPECT_EQ(all.rconPort, 0);
-    EXPECT_EQ(all.rconBind, "::1");
-    EXPECT_EQ(all.rconPassword, "-starts-with-a-dash");
-    EXPECT_EQ(all.rconAuthTimeout, 0.5);
+    EXPECT_EQ(std::tie(all.pluginDir, all.world, all.timerInterval, all.rconPort, all.rconBind,
+                       all.rconPassword, all.rconAuthTimeout),
+              std::tuple(path("p"), path("w.json"), 0.25, 0, "::1", "-starts-with-a-dash", 0.5));
     EXPECT_TRUE(all.rconEmptyPreamble && all.echo && all.realtime);
-    DevServerOptions flags =
+    const DevServerOptions flags =
         ParseOptions({"--no-plugin", "--no-history", "--print-default-world", "-h"});
     EXPECT_TRUE(flags.noPlugin && flags.noHistory && flags.printDefaultWorld && flags.help);
 }
 
 TEST(DevServerOptions, RefusesWithAMessageNamingTheProblem) {
-    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+    using Arguments = std::vector<std::string>;
+    const auto listening = [](Arguments more) {
+        more.insert(more.begin(), {"--rcon-port", "0", "--rcon-password", "x"});
+        return more;
+    };
+    const std::vector<std::pair<Arguments, std::string>> cases{
         {{"--world"}, "--world: missing value"},
         {{"--echo=yes"}, "--echo: takes no value"},
         {{"--no-plugin=1"}, "--no-plugin: takes no value"},
@@ -59,16 +57,28 @@ TEST(DevServerOptions, RefusesWithAMessageNamingTheProblem) {
         {{"--rcon-bind", "0.0.0.0"}, "RCON options need --rcon-port"},
         {{"--rcon-empty-preamble"}, "RCON options need --rcon-port"},
         {{"--rcon-auth-timeout", "2"}, "RCON options need --rcon-port"},
-        {{"--rcon-port", "0", "--rcon-password", "x", "--rcon-auth-timeout", "0"},
+        {{"--rcon-ban-failures", "1"}, "RCON options need --rcon-port"},
+        {{"--rcon-ban-window", "1"}, "RCON options need --rcon-port"},
+        {{"--rcon-ban-time", "1"}, "RCON options need --rcon-port"},
+        {{"--rcon-reply-packets", "split"}, "RCON options need --rcon-port"},
+        {listening({"--rcon-auth-timeout", "0"}),
          "--rcon-auth-timeout: expected a positive number of seconds, got '0'"},
-        {{"--rcon-port", "0", "--rcon-password", "x", "--rcon-auth-timeout", "1e9"},
+        {listening({"--rcon-auth-timeout", "1e9"}),
          "--rcon-auth-timeout: at most 3600 seconds, got '1e9'"},
+        {listening({"--rcon-ban-failures", "1001"}),
+         "--rcon-ban-failures: expected a whole number 1..1000, got '1001'"},
+        {listening({"--rcon-ban-window", "0"}),
+         "--rcon-ban-window: expected a positive number of seconds, got '0'"},
+        {listening({"--rcon-ban-time", "86401"}),
+         "--rcon-ban-time: at most 86400 seconds, got '86401'"},
+        {listening({"--rcon-reply-packets", "all"}),
+         "--rcon-reply-packets: expected 'whole' or 'split', got 'all'"},
         {{"--script", "s.txt", "--realtime"}, "--realtime does not apply to --script"},
     };
     for (const auto& [arguments, message] : cases) {
         try {
             ParseOptions(arguments);
-            ADD_FAILURE() << "accepted: " << arguments.front();
+            ADD_FAILURE() << "accepted: " << arguments.back();
         } catch (const std::invalid_argument& error) {
             EXPECT_EQ(error.what(), message);
         }
@@ -110,7 +120,7 @@ TEST(DevServerScript, RepliesLogAndReportGoWhereTheyBelong) {
 TEST(DevServerScript, RefusedStartNamesTheProblemAndRunsNothing) {
     PluginFolder folder;
     auto world = folder.Path() / "world.json";
-    txltest::WriteBytes(world, R"({"actors": [{"class": "Strider_Character_BP_C"},
+    WriteBytes(world, R"({"actors": [{"class": "Strider_Character_BP_C"},
         {"class": "StorageBox_Small_C"},
         {"class": "Thalassovex_Character_BP_C", "items": [{"class": "X"}]}]})");
     auto marker = folder.Path() / "ran.json";
@@ -153,9 +163,9 @@ TEST(DevServerScript, SavedWorldComesBackExactlyAndItsCountersGoOnCounting) {
 
     // The second craft from the copy was a second short of done when the world was saved.
     auto later = nlohmann::json::parse(ReadBytes(File("later.json")));
-    EXPECT_EQ(txltest::FindStateItem(later, 4, "4:1")["customData"][0]["floats"],
+    EXPECT_EQ(FindStateItem(later, 4, "4:1")["customData"][0]["floats"],
               nlohmann::json::parse("[1.0, 10.0, 5.0]"));
-    EXPECT_EQ(txltest::FindStateItem(later, 1, "1:1")["customData"][0]["floats"],
+    EXPECT_EQ(FindStateItem(later, 1, "1:1")["customData"][0]["floats"],
               nlohmann::json::parse("[1.0, 10.0, 3.0]"));
     EXPECT_EQ(later["time"], 11.0);
     for (const auto& actor : later["actors"]) EXPECT_NE(actor["id"], 2);
@@ -164,3 +174,4 @@ TEST(DevServerScript, SavedWorldComesBackExactlyAndItsCountersGoOnCounting) {
 #endif
 
 }  // namespace
+}  // namespace txltest

@@ -1,14 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <tuple>
 #include <vector>
 
-#include "RconTestClient.h"
-#include "RconTestServer.h"
+#include "RconAuthThrottle.h"
+#include "RconTestPeers.h"
 
 namespace txl::devserver {
 namespace {
@@ -39,6 +40,63 @@ bool LogsInWithin(uint16_t port, milliseconds limit, const char* from = "127.0.0
         std::this_thread::sleep_for(milliseconds(10));
     }
     return false;
+}
+
+// Encoded as hand-checked bytes, decoded with what follows left alone; every proper prefix waits
+// for more, a bad size is refused from the size field alone, a body must end in two NULs.
+TEST(RconPacketTest, EncodesLittleEndianWithTwoNulsAndDecodesOnePacketOfAStream) {
+    const std::string bytes(
+        "\x0c\0\0\0\x04\x03\x02\x01\xff\xff\xff\xff"
+        "ab\0\0",
+        16);
+    EXPECT_EQ(EncodeRconPacket({0x01020304, -1, "ab"}), bytes);
+    const RconDecodeResult result = DecodeRconPacket(bytes + "next");
+    ASSERT_EQ(result.status, RconDecodeStatus::Decoded);
+    EXPECT_EQ(std::tie(result.packet.id, result.packet.type, result.packet.body, result.consumed),
+              (std::tuple{0x01020304, -1, std::string("ab"), std::size_t{16}}));
+    for (std::size_t length = 0; length < bytes.size(); ++length) {
+        EXPECT_EQ(DecodeRconPacket(bytes.substr(0, length)).status, RconDecodeStatus::NeedMoreData)
+            << "prefix " << length;
+    }
+    EXPECT_EQ(DecodeRconPacket(WireBytes(4097, 1, 2, "").substr(0, 4)).status,
+              RconDecodeStatus::SizeOutOfRange);
+    for (const char* tail : {"ab\0c", "abc\0"}) {
+        EXPECT_EQ(DecodeRconPacket(WireBytes(12, 1, 2, std::string_view(tail, 4))).status,
+                  RconDecodeStatus::MissingTerminator);
+    }
+}
+
+TEST(RconAuthThrottleTest, TheBudgetWithinTheWindowBansTheAddressForTheBanTime) {
+    RconAuthThrottle throttle({.maxFailures = 3, .window = seconds(10), .banTime = seconds(60)});
+    const auto t0 = RconAuthThrottle::Clock::now();
+    // Failures further apart than the window never add up.
+    for (int i = 0; i < 6; ++i) EXPECT_FALSE(throttle.RecordFailure("a", t0 + i * seconds(5)));
+    EXPECT_FALSE(throttle.Banned("a", t0 + seconds(25)));
+    EXPECT_FALSE(throttle.RecordFailure("b", t0));
+    EXPECT_FALSE(throttle.RecordFailure("b", t0 + seconds(9)));
+    EXPECT_TRUE(throttle.RecordFailure("b", t0 + seconds(9)));
+    EXPECT_TRUE(throttle.Banned("b", t0 + seconds(68)));
+    EXPECT_FALSE(throttle.Banned("b", t0 + seconds(69)));
+    EXPECT_FALSE(throttle.Banned("a", t0 + seconds(9)));
+    // After the ban the address starts with a fresh budget.
+    EXPECT_FALSE(throttle.RecordFailure("b", t0 + seconds(70)));
+    EXPECT_FALSE(throttle.Banned("b", t0 + seconds(70)));
+}
+
+TEST(RconAuthThrottleTest, AFullTableKeepsItsBansAndForgetsTheMildestOffender) {
+    RconAuthThrottle throttle({.maxFailures = 2,
+                               .window = seconds(10),
+                               .banTime = seconds(60),
+                               .maxTrackedAddresses = 2});
+    const auto t0 = RconAuthThrottle::Clock::now();
+    throttle.RecordFailure("banned", t0);
+    throttle.RecordFailure("banned", t0);
+    throttle.RecordFailure("once", t0 + seconds(1));
+    throttle.RecordFailure("new", t0 + seconds(2));
+    EXPECT_TRUE(throttle.Banned("banned", t0 + seconds(2)));
+    // "once" was forgotten to make room: its next failure is its first.
+    EXPECT_FALSE(throttle.RecordFailure("once", t0 + seconds(3)));
+    EXPECT_TRUE(throttle.Banned("banned", t0 + seconds(3)));
 }
 
 // Without the option the auth answer comes first, as every Authenticate() here checks.
@@ -264,6 +322,42 @@ TEST_F(RconServerCommandTest, ClientVanishingMidPacketOrWithCommandsInFlightHarm
     client_.Close();
     ExpectBystanderServed();
     EXPECT_TRUE(LogsInWithin(server_.Port(), milliseconds(2000)));
+}
+
+// Clients pipeline 1 MiB answers and never read. Once the loopback's buffers are full, what the
+// server holds may pass a limit by no more than the answer that crossed it, per client; a client
+// over its limits is not read further, and a newcomer with nothing queued is still served.
+TEST(RconServerFloodBoundTest, QueuedAnswersStayWithinTheLimitsAndANewcomerIsServed) {
+    constexpr std::size_t kMiB = std::size_t{1} << 20;
+    constexpr std::size_t kAnswer = kMiB + std::size_t{4096};  // with packet headers
+    const auto big = [](const std::string&) { return std::string(kMiB, 'x'); };
+    for (const bool serverWide : {false, true}) {
+        SCOPED_TRACE(serverWide ? "server-wide limit" : "per-client limit");
+        auto options = TestOptions();
+        options.maxQueuedOutputBytes = serverWide ? std::size_t{1} << 30 : kMiB;
+        options.maxTotalQueuedOutputBytes = serverWide ? 4 * kMiB : std::size_t{1} << 30;
+        const std::size_t clients = serverWide ? 4 : 1;
+        const std::size_t limit = serverWide ? 4 * kMiB : kMiB;
+        RconTestServer server(options, big);
+        std::vector<std::unique_ptr<RconTestClient>> flooders;
+        for (std::size_t i = 0; i < clients; ++i) {
+            auto& flooder = flooders.emplace_back(std::make_unique<RconTestClient>(server.Port()));
+            ASSERT_TRUE(flooder->Authenticate("hunter2"));
+            // About 50 kB of requests, more than two reads take in.
+            ASSERT_TRUE(flooder->SendRaw(Pipeline(3000, "big")));
+        }
+        const auto deadline = Clock::now() + seconds(10);
+        while (server.Statistics().peakQueuedOutputBytes < limit && Clock::now() < deadline)
+            std::this_thread::sleep_for(milliseconds(10));
+        std::this_thread::sleep_for(milliseconds(100));
+        RconTestClient newcomer(server.Port());
+        ASSERT_TRUE(newcomer.Authenticate("hunter2"));
+        EXPECT_TRUE(newcomer.Execute(2, "x"));
+        const RconServerStatistics stats = server.Statistics();
+        EXPECT_GE(stats.peakQueuedOutputBytes, limit);
+        EXPECT_LE(stats.peakQueuedOutputBytes, limit + (clients + 1) * kAnswer);
+        EXPECT_LE(stats.peakBufferedInputBytes, clients * 2 * 16384);
+    }
 }
 
 // The test body plays the game thread; the handler stops the server, so the reply has nowhere to
