@@ -147,15 +147,17 @@ UPrimalItem* RefreshCountedRoot(UPrimalItem* item) {
     return chain.Root();
 }
 
-bool IsBlueprintExhausted(UPrimalItem* item) {
-    if (!State().EnforcementEnabled) return false;
+bool IsCountedRootExhausted(UPrimalItem* root) {
     // Like a copy whose source cannot be found, one whose chain loops or runs too deep.
-    UPrimalItem* root = RefreshCountedRoot(item);
     if (root == nullptr) return true;
     std::int32_t maximum = 0;
     std::int32_t used = 0;
     if (!ReadCounter(root, maximum, used)) return false;
     return used >= maximum;
+}
+
+bool IsBlueprintExhausted(UPrimalItem* item) {
+    return State().EnforcementEnabled && IsCountedRootExhausted(RefreshCountedRoot(item));
 }
 
 }  // namespace txl

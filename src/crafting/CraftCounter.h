@@ -27,13 +27,15 @@ struct SourceChain {
     UPrimalItem* Root() const { return Links[static_cast<std::size_t>(Count - 1)]; }
 };
 SourceChain ResolveSourceChain(UPrimalItem* item);
-// The root a copy counts against, however deep; null when its chain cannot be resolved.
-UPrimalItem* ResolveRootBlueprint(UPrimalItem* item);
 // Attaches, mirrors and settles the counter and its description line; true when the item changed.
 bool RefreshBlueprintCounter(UPrimalItem* item);
 // Refreshes the item and its chain as above and gives the root it counts against; null when the
 // chain cannot be resolved, so that nothing may be crafted from it.
 UPrimalItem* RefreshCountedRoot(UPrimalItem* item);
+// True for a root whose crafts are used up, and for none, which a copy gets whose chain cannot
+// be resolved.
+bool IsCountedRootExhausted(UPrimalItem* root);
+// Refreshes the item and its chain; true when crafting from it must stop, never while off.
 bool IsBlueprintExhausted(UPrimalItem* item);
 // Refreshes every blueprint of a character's inventory and announces the changed ones.
 void RefreshInventoryCounters(UObject* character);

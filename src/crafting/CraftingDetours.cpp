@@ -32,11 +32,14 @@ void AnnounceItem(UPrimalItem* item) {
     host::Call<void>("UPrimalItem.UpdatedItem(bool,bool)"_function, item, false, false);
 }
 
+void StopCrafting(UPrimalItem* item) {
+    host::Call<void>("UPrimalItem.StopCraftingRepairing(bool)"_function, item, false);
+}
+
 // Refreshes the counter and stops crafting from a used-up blueprint; true when refused.
 bool RefuseExhaustedCraft(UPrimalItem* item) {
-    RefreshBlueprintCounter(item);
     if (!IsBlueprintExhausted(item)) return false;
-    host::Call<void>("UPrimalItem.StopCraftingRepairing(bool)"_function, item, false);
+    StopCrafting(item);
     return true;
 }
 
@@ -52,15 +55,16 @@ struct CountedCraft {
 
 CountedCraft PrepareCraft(UPrimalItem* item) {
     CountedCraft craft;
-    if (RefuseExhaustedCraft(item)) {
+    const bool enabled = Enabled();
+    // Every copy, however deep, counts against the root of its chain: resolved and refreshed once
+    // for the check and the count.
+    craft.Source = enabled ? RefreshCountedRoot(item) : item;
+    if (enabled && IsCountedRootExhausted(craft.Source)) {
+        StopCrafting(item);
         craft.Refused = true;
         return craft;
     }
-    const bool enabled = Enabled();
-    // Every copy, however deep, counts against the root of its chain.
-    craft.Source = enabled ? ResolveRootBlueprint(item) : item;
-    craft.Present =
-        enabled && craft.Source != nullptr && ReadCounter(craft.Source, craft.Maximum, craft.Used);
+    craft.Present = enabled && ReadCounter(craft.Source, craft.Maximum, craft.Used);
     if (!craft.Present) return craft;
     // The game's craft may remove either item; both are found again through these.
     craft.SourceReference = host::MakeWeakReference(reinterpret_cast<UObject*>(craft.Source));

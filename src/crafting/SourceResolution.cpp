@@ -95,9 +95,4 @@ SourceChain ResolveSourceChain(UPrimalItem* item) {
     }
 }
 
-UPrimalItem* ResolveRootBlueprint(UPrimalItem* item) {
-    const SourceChain chain = ResolveSourceChain(item);
-    return chain.Resolved ? chain.Root() : nullptr;
-}
-
 }  // namespace txl
