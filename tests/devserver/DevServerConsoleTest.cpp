@@ -199,7 +199,7 @@ TEST(DevServerTerminal, EditsRecallsCompletesAndKeepsTheTypedLineUnderLogLines) 
     terminal.Type("spawn Str");
     // The listener announces its port from its own thread, at times after the first prompt.
     std::smatch port;
-    const std::regex listening("listening on [^ ]*:(\\d+)");
+    const std::regex listening("listening on [^ ]*:(\\d+)\\s");  // the whole number
     ASSERT_TRUE(terminal.WaitFor([&](const Screen&) {
         return std::regex_search(terminal.drawn, port, listening);
     })) << terminal.drawn;
@@ -213,8 +213,11 @@ TEST(DevServerTerminal, EditsRecallsCompletesAndKeepsTheTypedLineUnderLogLines) 
     // A termination signal, with a line half typed, stops it cleanly.
     terminal.Type("sta");
     terminal.Signal(SIGTERM);
+    // Read before the exit is seen: what it drew last may still be unread then.
+    EXPECT_TRUE(terminal.WaitFor([&](const Screen&) {
+        return Contains(terminal.drawn, "stopping: unloading the plug-in");
+    })) << terminal.drawn;
     EXPECT_EQ(terminal.Exit(), 0);
-    EXPECT_TRUE(Contains(terminal.drawn, "stopping: unloading the plug-in"));
 }
 
 TEST(DevServerTerminal, HistoryOutlivesTheServerUnlessTurnedOff) {

@@ -158,7 +158,7 @@ DevServerChild::DevServerChild(const std::vector<std::string>& arguments,
     : ChildProcess(CommandLine(arguments), scratch / "devserver.out", scratch / "devserver.err") {}
 
 int DevServerChild::WaitForRconPort() {
-    static const std::regex listening(R"(rcon: listening on [^ ]*:(\d+))");
+    static const std::regex listening(R"(rcon: listening on [^ ]*:(\d+)\s)");  // the whole line
     for (int attempt = 0; attempt < 200; ++attempt) {
         std::smatch match;
         std::string err = Err();
